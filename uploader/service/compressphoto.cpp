@@ -1,0 +1,84 @@
+#include "uploader/service/compressphoto.h"
+
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// Finds the installed encoder whose MIME type is `mime`, compared without regard to case.
+bool FindEncoder(const wchar_t* mime, CLSID& clsid) {
+    UINT count = 0;
+    UINT bytes = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
+    std::vector<unsigned char> storage(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(storage.data());
+    if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
+    for (UINT i = 0; i < count; ++i) {
+        if (codecs[i].MimeType != nullptr && lstrcmpiW(codecs[i].MimeType, mime) == 0) {
+            clsid = codecs[i].Clsid;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::wstring CompressedName(const std::wstring& source) {
+    size_t dot = source.rfind(L'.');
+    return (dot == std::wstring::npos ? source : source.substr(0, dot)) + L"_CompPic.jpg";
+}
+
+std::wstring InTempFolder(const std::wstring& path) {
+    wchar_t temp[MAX_PATH + 1];
+    DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+    if (length == 0 || length > MAX_PATH) return std::wstring();
+    size_t slash = path.find_last_of(L"\\/");
+    return std::wstring(temp, length) +
+           (slash == std::wstring::npos ? path : path.substr(slash + 1));
+}
+
+}  // namespace
+
+SIZE CompressedSize(int width, int height) {
+    if (width < height) return SIZE{MulDiv(1000, width, height), 1000};
+    return SIZE{1000, MulDiv(1000, height, width)};
+}
+
+int CompressPhoto(const std::wstring& source, std::wstring& compressed) {
+    compressed.clear();
+    std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromFile(source.c_str()));
+    if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetFlags() == 0) return -1;
+
+    SIZE target =
+        CompressedSize(static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight()));
+    Gdiplus::Bitmap bitmap(target.cx, target.cy, PixelFormat24bppRGB);
+    {
+        Gdiplus::Graphics graphics(&bitmap);
+        graphics.DrawImage(image.get(), 0, 0, target.cx, target.cy);
+    }
+    // The source stays open inside GDI+ until the image is released.
+    image.reset();
+
+    compressed = CompressedName(source);
+    CLSID jpeg;
+    if (!FindEncoder(L"image/jpeg", jpeg)) return 0;
+
+    ULONG quality = 80;
+    Gdiplus::EncoderParameters parameters;
+    parameters.Count = 1;
+    parameters.Parameter[0].Guid = Gdiplus::EncoderQuality;
+    parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
+    parameters.Parameter[0].NumberOfValues = 1;
+    parameters.Parameter[0].Value = &quality;
+    if (bitmap.Save(compressed.c_str(), &jpeg, &parameters) == Gdiplus::Ok) return 0;
+
+    // The photo's folder may be read-only (a CD, a share): the temporary folder still lets
+    // the upload go ahead instead of failing later on a missing file.
+    std::wstring fallback = InTempFolder(compressed);
+    if (!fallback.empty() && bitmap.Save(fallback.c_str(), &jpeg, &parameters) == Gdiplus::Ok) {
+        compressed = fallback;
+    }
+    return 0;
+}

@@ -1,0 +1,91 @@
+#include "uploader/service/httpclient.h"
+
+#include <memory>
+
+// The form calls and the progress function are the classic interface the archive servers were
+// written against; they produce the same requests as their successors.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+namespace {
+
+struct EasyDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyDeleter>;
+
+struct FormDeleter {
+    void operator()(curl_httppost* form) const { curl_formfree(form); }
+};
+using FormHandle = std::unique_ptr<curl_httppost, FormDeleter>;
+
+struct SlistDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using HeaderList = std::unique_ptr<curl_slist, SlistDeleter>;
+
+}  // namespace
+
+size_t AppendToResponse(char* data, size_t size, size_t count, void* userdata) {
+    auto* response = static_cast<std::string*>(userdata);
+    if (data == nullptr || response == nullptr) return static_cast<size_t>(-1);
+    response->append(data, size * count);
+    // libcurl compares with size * count; every caller passes size 1.
+    return count;
+}
+
+CURLcode HttpGet(const std::string& url, std::string& response, HttpProgressFn progress,
+                 void* progressArgument) {
+    EasyHandle curl(curl_easy_init());
+    if (!curl) return CURLE_FAILED_INIT;
+    CURL* h = curl.get();
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_READFUNCTION, nullptr);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &AppendToResponse);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &response);
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 20L);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT, 20L);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_PROGRESSFUNCTION, progress);
+    curl_easy_setopt(h, CURLOPT_PROGRESSDATA, progressArgument);
+    return curl_easy_perform(h);
+}
+
+CURLcode HttpPostPhoto(const std::string& url, const std::string& filePath,
+                       const std::string& bufferName, long bufferLength, const char* buffer,
+                       std::string& response, HttpProgressFn progress, void* progressArgument) {
+    EasyHandle curl(curl_easy_init());
+    if (!curl) return CURLE_FAILED_INIT;
+    CURL* h = curl.get();
+
+    // An empty "Expect:" keeps libcurl from waiting for a 100-continue the servers never send.
+    HeaderList headers(curl_slist_append(nullptr, "Expect:"));
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+
+    curl_httppost* first = nullptr;
+    curl_httppost* last = nullptr;
+    curl_formadd(&first, &last, CURLFORM_COPYNAME, "file", CURLFORM_FILE, filePath.c_str(),
+                 CURLFORM_CONTENTTYPE, "image/jpeg", CURLFORM_END);
+    curl_formadd(&first, &last, CURLFORM_COPYNAME, "file", CURLFORM_BUFFER, bufferName.c_str(),
+                 CURLFORM_BUFFERPTR, buffer, CURLFORM_BUFFERLENGTH, bufferLength, CURLFORM_END);
+    FormHandle form(first);
+    curl_easy_setopt(h, CURLOPT_HTTPPOST, form.get());
+
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &AppendToResponse);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &response);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_PROGRESSFUNCTION, progress);
+    curl_easy_setopt(h, CURLOPT_PROGRESSDATA, progressArgument);
+    CURLcode result = curl_easy_perform(h);
+    // The handle goes first: it still refers to the form and the header list.
+    curl.reset();
+    return result;
+}
+
+#pragma GCC diagnostic pop

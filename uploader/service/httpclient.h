@@ -1,0 +1,29 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <string>
+
+// Transfers of the upload tool, on libcurl's easy interface. Both return the libcurl result
+// code: 0 when the transfer completed (whatever the HTTP status), CURLE_FAILED_INIT (2) when
+// no handle could be created, any other code when the transfer did not complete. The body is
+// appended to `response`, which the caller empties first.
+
+// libcurl progress function: returning non-zero aborts the transfer.
+using HttpProgressFn = int (*)(void* argument, double downloadTotal, double downloadNow,
+                               double uploadTotal, double uploadNow);
+
+// GET with 20-second connect and total time-outs.
+CURLcode HttpGet(const std::string& url, std::string& response, HttpProgressFn progress,
+                 void* progressArgument);
+
+// Multipart POST with two parts named "file": the file at `filePath` (ANSI) as image/jpeg,
+// then `bufferLength` bytes at `buffer` under the file name `bufferName`. No time-out: it
+// ends early only through `progress`.
+CURLcode HttpPostPhoto(const std::string& url, const std::string& filePath,
+                       const std::string& bufferName, long bufferLength, const char* buffer,
+                       std::string& response, HttpProgressFn progress, void* progressArgument);
+
+// libcurl write function: appends size * count bytes to the std::string at `userdata` and
+// returns count; returns (size_t)-1 (transfer error) when the data or buffer is missing.
+size_t AppendToResponse(char* data, size_t size, size_t count, void* userdata);
