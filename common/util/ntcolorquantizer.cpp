@@ -304,8 +304,9 @@ bool CNTColorQuantizer::QuantizeBitmap(Gdiplus::Bitmap* source, Gdiplus::Bitmap*
     BitsLock src(source, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB);
     if (!src.Ok()) return false;
 
-    // Pixels are added run by run: a run of one colour creates no leaf after its first pixel,
-    // so adding it at once reduces exactly as adding it pixel by pixel would.
+    // A run of one colour creates no leaf after its first pixel, so once that pixel (and the
+    // reduction it may cause) is in, the rest of the run is added in one step with the same
+    // result as pixel by pixel.
     Octree tree(maxColors);
     for (UINT y = 0; y < height; ++y) {
         const BYTE* p = src.Row(y);
@@ -313,7 +314,9 @@ bool CNTColorQuantizer::QuantizeBitmap(Gdiplus::Bitmap* source, Gdiplus::Bitmap*
         while (p < end) {
             const BYTE* run = p + 3;
             while (run < end && run[0] == p[0] && run[1] == p[1] && run[2] == p[2]) run += 3;
-            tree.Add(p[2], p[1], p[0], static_cast<uint32_t>((run - p) / 3));
+            uint32_t count = static_cast<uint32_t>((run - p) / 3);
+            tree.Add(p[2], p[1], p[0], 1);
+            if (count > 1) tree.Add(p[2], p[1], p[0], count - 1);
             p = run;
         }
     }
