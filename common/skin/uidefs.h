@@ -1,0 +1,75 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/ntapi.h"
+
+class CControlUI;
+class CPaintManagerUI;
+
+// Event types handed to INotifyUI::Notify.
+inline constexpr wchar_t kNotifyWindowInit[] = L"windowinit";
+inline constexpr wchar_t kNotifyClick[] = L"click";
+inline constexpr wchar_t kNotifyTextChanged[] = L"textchanged";
+inline constexpr wchar_t kNotifySelectChanged[] = L"selectchanged";
+inline constexpr wchar_t kNotifyItemSelect[] = L"itemselect";
+inline constexpr wchar_t kNotifyItemClick[] = L"itemclick";
+inline constexpr wchar_t kNotifyValueChanged[] = L"valuechanged";
+inline constexpr wchar_t kNotifyValueChangedMove[] = L"valuechanged_move";
+
+// One notification: what happened and which control it happened to.
+struct TNotifyUI {
+    std::wstring sType;
+    CControlUI* pSender = nullptr;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    POINT ptMouse = {};
+    DWORD dwTimestamp = 0;
+};
+
+// Receives the notifications of a window's controls.
+class NT_API INotifyUI {
+public:
+    virtual void Notify(TNotifyUI& msg) = 0;
+
+protected:
+    ~INotifyUI() = default;
+};
+
+// Sees every window message (and the keys typed into edit boxes) before the framework does;
+// setting handled stops further processing and the result is returned.
+class NT_API IMessageFilterUI {
+public:
+    virtual LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& handled) = 0;
+
+protected:
+    ~IMessageFilterUI() = default;
+};
+
+// Lets a window supply controls of its own for skin elements the framework does not know.
+class NT_API IDialogBuilderCallback {
+public:
+    // A new control for that element name, or nullptr to skip the element.
+    virtual CControlUI* CreateControl(const wchar_t* className) = 0;
+
+protected:
+    ~IDialogBuilderCallback() = default;
+};
+
+// Mouse and focus events the paint manager routes to a control.
+enum UIEventType {
+    UIEVENT_MOUSEENTER,
+    UIEVENT_MOUSELEAVE,
+    UIEVENT_MOUSEMOVE,
+    UIEVENT_BUTTONDOWN,
+    UIEVENT_BUTTONUP,
+    UIEVENT_CAPTURELOST,
+};
+
+struct TEventUI {
+    UIEventType Type = UIEVENT_MOUSEMOVE;
+    POINT ptMouse = {};
+    WPARAM wParam = 0;
+};

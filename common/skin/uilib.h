@@ -1,0 +1,22 @@
+#pragma once
+
+// Everything a skinned window needs.
+#include "common/skin/buttonui.h"
+#include "common/skin/comboui.h"
+#include "common/skin/containerui.h"
+#include "common/skin/controlui.h"
+#include "common/skin/dialogbuilder.h"
+#include "common/skin/editui.h"
+#include "common/skin/horizontallayoutui.h"
+#include "common/skin/labelui.h"
+#include "common/skin/menuelementui.h"
+#include "common/skin/menuwnd.h"
+#include "common/skin/optionui.h"
+#include "common/skin/paintmanagerui.h"
+#include "common/skin/progressui.h"
+#include "common/skin/sliderui.h"
+#include "common/skin/textui.h"
+#include "common/skin/uidefs.h"
+#include "common/skin/verticallayoutui.h"
+#include "common/skin/windowimplbase.h"
+#include "common/skin/windowwnd.h"
