@@ -66,7 +66,6 @@ bool JudgeUsernameCheck(CLoginContext& c, CURLcode result) {
 }
 
 void RunLogin(CLoginContext& c) {
-    c.flags.closing = 0;
     c.response.clear();
     c.session.xsid.clear();
     c.session.jid.clear();

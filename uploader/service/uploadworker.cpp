@@ -17,7 +17,6 @@ namespace {
 bool Closing(const CUploadContext& c) { return c.flags.closing.load() != 0; }
 
 void RunUpload(CUploadContext& c) {
-    c.flags.closing = 0;
     if (LookupProvinceServers(c, c.response) != 0) {
         if (!Closing(c)) c.NotifyUploadStopped();
         return;

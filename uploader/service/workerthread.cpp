@@ -20,9 +20,11 @@ CWorkerThread& CWorkerThread::operator=(CWorkerThread&& other) noexcept {
     return *this;
 }
 
-bool CWorkerThread::Start(LPTHREAD_START_ROUTINE proc, void* argument) {
+bool CWorkerThread::Start(LPTHREAD_START_ROUTINE proc, void* argument, WorkerFlags& flags) {
     if (IsRunning()) return false;
     Join();
+    flags.abort = 0;
+    flags.closing = 0;
     m_thread = CreateThread(nullptr, 0, proc, argument, 0, nullptr);
     return m_thread != nullptr;
 }

@@ -27,9 +27,10 @@ public:
     CWorkerThread(CWorkerThread&& other) noexcept;
     CWorkerThread& operator=(CWorkerThread&& other) noexcept;
 
-    // Starts `proc(argument)` unless a worker still runs. Returns false when one runs or the
-    // thread cannot be created.
-    bool Start(LPTHREAD_START_ROUTINE proc, void* argument);
+    // Clears both flags, then starts `proc(argument)`, unless a worker still runs. Clearing
+    // here rather than in the worker means a close that comes before the worker's first step
+    // is not forgotten. Returns false when a worker runs or the thread cannot be created.
+    bool Start(LPTHREAD_START_ROUTINE proc, void* argument, WorkerFlags& flags);
     // True while the thread has not ended.
     bool IsRunning() const;
     // Waits without limit for the thread to end, then closes its handle. No-op without one.

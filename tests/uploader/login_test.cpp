@@ -1,0 +1,272 @@
+// Sign-in: login type, digests, the three requests as sent, and every failure text.
+#include <gtest/gtest.h>
+
+#include "recorders.h"
+#include "simclient.h"
+#include "uploader/service/digest.h"
+#include "uploader/service/logintype.h"
+#include "uploader/service/loginworker.h"
+#include "uploader/service/texts.h"
+
+namespace {
+
+int TypeOf(const wchar_t* name) {
+    int type = -5;
+    EXPECT_EQ(DetectLoginType(name, type), 0);
+    return type;
+}
+
+TEST(LoginType, EmailFormsAnywhereInTheName) {
+    EXPECT_EQ(TypeOf(L"lihua@school.cn"), kLoginEmail);
+    EXPECT_EQ(TypeOf(L"zhao.min@edu.cn"), kLoginEmail);
+    EXPECT_EQ(TypeOf(L"x/y_z@a.b.c"), kLoginEmail);
+    EXPECT_EQ(TypeOf(L"name: a@b.cn!"), kLoginEmail);
+    EXPECT_EQ(TypeOf(L"a@b.c/d"), kLoginEmail);
+    // After "@" a separator followed by letters or digits is needed, and two runs after it.
+    EXPECT_EQ(TypeOf(L"lihua@school"), kLoginUserName);
+    EXPECT_EQ(TypeOf(L"a@b.c"), kLoginUserName);
+    EXPECT_EQ(TypeOf(L"@school.cn"), kLoginUserName);
+    EXPECT_EQ(TypeOf(L"a-@school.cn"), kLoginUserName);
+    EXPECT_EQ(TypeOf(L"a@sch-ool.cn"), kLoginUserName);
+    EXPECT_EQ(TypeOf(L"张@学校.cn"), kLoginUserName);
+}
+
+TEST(LoginType, MobileIsOneAndTenDigitsUnanchored) {
+    EXPECT_EQ(TypeOf(L"13812345678"), kLoginMobile);
+    EXPECT_EQ(TypeOf(L"tel13812345678x"), kLoginMobile);
+    EXPECT_EQ(TypeOf(L"0013812345678"), kLoginMobile);
+    EXPECT_EQ(TypeOf(L"2221000000000"), kLoginMobile);
+    EXPECT_EQ(TypeOf(L"1381234567"), kLoginUserName);
+    EXPECT_EQ(TypeOf(L"23812345678"), kLoginUserName);
+    EXPECT_EQ(TypeOf(L"138-1234-5678"), kLoginUserName);
+    EXPECT_EQ(TypeOf(L""), kLoginUserName);
+}
+
+TEST(LoginType, EmailWinsAndEveryAttemptStartsAfresh) {
+    EXPECT_EQ(TypeOf(L"13812345678@qq.com"), kLoginEmail);
+    int type = kLoginEmail;
+    DetectLoginType(L"lihua@school.cn", type);
+    EXPECT_EQ(type, kLoginEmail);
+    DetectLoginType(L"lihua", type);
+    EXPECT_EQ(type, kLoginUserName);
+}
+
+TEST(Digests, LowerCaseHexOfExactlyTheBytes) {
+    EXPECT_EQ(Sha1Hex("abc", 3), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(Md5Hex("abc", 3), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(Sha1Hex("", 0), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+    EXPECT_EQ(Md5Hex("", 0), "d41d8cd98f00b204e9800998ecf8427e");
+    // Without the terminator: "abc" with its NUL is a different digest.
+    EXPECT_NE(Md5Hex("abc", 4), "900150983cd24fb0d6963f7d28e17f72");
+}
+
+class LoginWorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(sim.Base().empty()) << "NTSIM_PORT_FILE not readable";
+        sim.Reset();
+        login.session.serviceBase = sim.Base();
+    }
+    void TearDown() override { sim.Reset(); }
+
+    void Run(const std::string& user, const std::string& password, int type) {
+        login.userName = user;
+        login.password = password;
+        login.loginType = type;
+        CWorkerThread worker;
+        ASSERT_TRUE(worker.Start(&LoginWorker, &login, login.flags));
+        worker.Join();
+    }
+
+    std::vector<std::wstring> Calls() const { return login.log.Entries(); }
+
+    CSimulator sim;
+    CRecordingLogin login;
+};
+
+const char kSignInPath[] =
+    "/sso/authorize?logintype=username&response_type=xsid&client_id=ime_upload_tool"
+    "&username=lihua&password=wemp&sha1shadow=92c8b10157e05856af182a643de7dcea14472f74"
+    "&md5shadow=823da4223e46ec671a10ea13d7823534";
+
+TEST_F(LoginWorkerTest, RecordsAdministratorSignsIn) {
+    Run("lihua", "Pass1234", kLoginUserName);
+    EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
+    EXPECT_EQ(login.session.xsid, "XS7f3a9c01lihua");
+    EXPECT_EQ(login.session.jid, "4401031987");
+
+    std::vector<SimRequest> sent = sim.Requests();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0].method, "GET");
+    EXPECT_EQ(sent[0].path, kSignInPath);
+    EXPECT_EQ(sent[1].path,
+              "/api/CheckLogin/checkUsername?sign=e7447e723358880b69c1da88130b243c"
+              "&xsid=XS7f3a9c01lihua&jid=4401031987");
+    EXPECT_EQ(sent[2].path, "/api/ClientPublic/getSchoolUserType?xsid=XS7f3a9c01lihua");
+
+    std::wstring hint = L"unchanged";
+    EXPECT_TRUE(JudgeRoleCheck(0, login.response, hint));
+    EXPECT_EQ(hint, L"");
+}
+
+TEST_F(LoginWorkerTest, LoginTypeChoosesThePath) {
+    Run("13812345678", "Pass1234", kLoginMobile);
+    Run("lihua@school.cn", "Pass1234", kLoginEmail);
+    std::vector<SimRequest> sent = sim.Requests();
+    ASSERT_EQ(sent.size(), 6u);
+    EXPECT_EQ(sent[0].path.substr(0, 63),
+              "/sso/authorize?logintype=mobile&response_type=xsid&client_id=im");
+    EXPECT_NE(sent[0].path.find("&username=13812345678&password=wemp&"), std::string::npos);
+    EXPECT_EQ(sent[3].path.substr(0, 62),
+              "/sso/authorize?logintype=email&response_type=xsid&client_id=im");
+    // "@" is outside the unreserved set, so it travels encoded.
+    EXPECT_NE(sent[3].path.find("&username=lihua%40school.cn&password=wemp&"), std::string::npos);
+    EXPECT_EQ(Calls().back(), L"done:0");
+}
+
+TEST_F(LoginWorkerTest, UppercaseRoleIsAccepted) {
+    Run("zhaomin", "Zhao@2016", kLoginUserName);
+    std::vector<SimRequest> sent = sim.Requests();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_NE(sent[0].path.find("&sha1shadow=d658f0e2eafe952c3abb0534a122c0f627f34329"
+                                "&md5shadow=42e967d2747096d3c6d03c7dc4437dc1"),
+              std::string::npos);
+    EXPECT_EQ(sent[1].path,
+              "/api/CheckLogin/checkUsername?sign=222de270ee6a45db9ad7bcb9284646a8"
+              "&xsid=XS55e1b7d2zhaomin&jid=1101075555");
+    std::wstring hint;
+    EXPECT_TRUE(JudgeRoleCheck(0, login.response, hint));
+}
+
+TEST_F(LoginWorkerTest, TeacherIsNotAdmitted) {
+    Run("wanglaoshi", "teach2016", kLoginUserName);
+    EXPECT_EQ(Calls().back(), L"done:0");
+    std::wstring hint;
+    EXPECT_FALSE(JudgeRoleCheck(0, login.response, hint));
+    EXPECT_EQ(hint, texts::kNotRecordsAdministrator);
+}
+
+TEST_F(LoginWorkerTest, WrongPasswordShowsTheServiceMessage) {
+    Run("lihua", "wrong", kLoginUserName);
+    EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:用户名或密码错误", L"failed"}));
+    EXPECT_EQ(sim.Requests().size(), 1u);
+    EXPECT_EQ(login.session.xsid, "");
+}
+
+TEST_F(LoginWorkerTest, SignInFailures) {
+    struct Case {
+        const char* kind;
+        const char* extra;
+        std::wstring hint;
+    } cases[] = {
+        {"short", "", texts::kNetworkProblem},
+        {"drop", "\"bytes\": 3", texts::kNetworkProblem},
+        {"html404", "", texts::kWrongCredentials},
+        {"html500", "", texts::kWrongCredentials},
+        {"notjson", "", texts::kWrongCredentials},
+        {"reply", R"("body": "{\"xsid\": null, \"message\": \"\u8d26\u53f7\u5df2\u51bb\u7ed3\"}")",
+         L"账号已冻结"},
+        {"reply", R"("body": "{\"jid\": \"44\"}")", texts::kWrongCredentials},
+        {"reply", R"("body": "{\"xsid\": 12, \"jid\": \"44\"}")", texts::kWrongCredentials},
+        {"reply", R"("body": "[\"xsid\"]")", texts::kWrongCredentials},
+        {"reply", R"("body": "{\"message\": 5}")", texts::kWrongCredentials},
+    };
+    for (const Case& c : cases) {
+        sim.Reset();
+        sim.Fault("/sso/authorize", c.kind, c.extra);
+        CRecordingLogin attempt;
+        attempt.session.serviceBase = sim.Base();
+        attempt.userName = "lihua";
+        attempt.password = "Pass1234";
+        CWorkerThread worker;
+        ASSERT_TRUE(worker.Start(&LoginWorker, &attempt, attempt.flags));
+        worker.Join();
+        EXPECT_EQ(attempt.log.Entries(), (std::vector<std::wstring>{L"hint:" + c.hint, L"failed"}))
+            << c.kind << " " << c.extra;
+        EXPECT_EQ(sim.Requests().size(), 1u);
+    }
+}
+
+TEST_F(LoginWorkerTest, UsernameCheckFailures) {
+    struct Case {
+        const char* kind;
+        const char* extra;
+        std::wstring hint;
+    } cases[] = {
+        {"short", "", texts::kNetworkProblem},
+        {"html500", "", texts::kBadData},
+        {"notjson", "", texts::kBadData},
+        {"refuse", R"("code": 7, "message": "账号已停用")", L"账号已停用"},
+        {"reply", R"("body": "{\"errorCode\": \"0\"}")", texts::kBadData},
+        {"reply", R"("body": "{\"errorCode\": 2}")", texts::kBadData},
+    };
+    for (const Case& c : cases) {
+        sim.Reset();
+        sim.Fault("/api/CheckLogin/checkUsername", c.kind, c.extra);
+        CRecordingLogin attempt;
+        attempt.session.serviceBase = sim.Base();
+        attempt.userName = "lihua";
+        attempt.password = "Pass1234";
+        CWorkerThread worker;
+        ASSERT_TRUE(worker.Start(&LoginWorker, &attempt, attempt.flags));
+        worker.Join();
+        EXPECT_EQ(attempt.log.Entries(),
+                  (std::vector<std::wstring>{L"hint:", L"hint:" + c.hint, L"failed"}))
+            << c.kind << " " << c.extra;
+        EXPECT_EQ(sim.Requests().size(), 2u);
+    }
+}
+
+TEST_F(LoginWorkerTest, NullOrMissingErrorCodeIsSuccess) {
+    sim.Fault("/api/CheckLogin/checkUsername", "reply", R"("body": "{\"errorCode\": null}")");
+    Run("lihua", "Pass1234", kLoginUserName);
+    EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
+}
+
+TEST_F(LoginWorkerTest, RoleCheckTransferFailureReachesTheJudgement) {
+    sim.Fault("/api/ClientPublic/getSchoolUserType", "short");
+    Run("lihua", "Pass1234", kLoginUserName);
+    std::vector<std::wstring> calls = Calls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_NE(calls[2], L"done:0");
+    std::wstring hint;
+    EXPECT_FALSE(JudgeRoleCheck(18, login.response, hint));
+    EXPECT_EQ(hint, texts::kNetworkProblem);
+}
+
+TEST(RoleJudgement, OnlyStringS3InAnyCase) {
+    std::wstring hint;
+    EXPECT_TRUE(JudgeRoleCheck(0, R"({"extension":"s3"})", hint));
+    EXPECT_TRUE(JudgeRoleCheck(0, R"({"extension":"S3","message":""})", hint));
+    for (const char* body :
+         {R"({"extension":"s4"})", R"({"extension":"s3 "})", R"({"extension":null})",
+          R"({"message":"x"})", R"({"extension":3})", R"(["s3"])", "<html>404</html>", ""}) {
+        hint.clear();
+        EXPECT_FALSE(JudgeRoleCheck(0, body, hint)) << body;
+        EXPECT_EQ(hint, texts::kNotRecordsAdministrator) << body;
+    }
+}
+
+TEST_F(LoginWorkerTest, ClosingDuringAHungSignInEndsQuietly) {
+    sim.Fault("/sso/authorize", "hang");
+    login.userName = "lihua";
+    login.password = "Pass1234";
+    CWorkerThread worker;
+    ASSERT_TRUE(worker.Start(&LoginWorker, &login, login.flags));
+    Sleep(500);
+    EXPECT_TRUE(worker.IsRunning());
+    login.flags.abort = 1;
+    login.flags.closing = 1;
+    worker.Join();
+    EXPECT_TRUE(Calls().empty());
+    EXPECT_EQ(sim.Requests().size(), 1u);
+}
+
+TEST_F(LoginWorkerTest, HungSignInTimesOutAsNetworkProblem) {
+    sim.Fault("/sso/authorize", "hang");
+    Run("lihua", "Pass1234", kLoginUserName);
+    EXPECT_EQ(Calls(), (std::vector<std::wstring>{std::wstring(L"hint:") + texts::kNetworkProblem,
+                                                  L"failed"}));
+}
+
+}  // namespace

@@ -1,0 +1,349 @@
+// Compression, scrambling and the upload worker against the archive servers.
+#include <gtest/gtest.h>
+
+#include "recorders.h"
+#include "simclient.h"
+#include "testfiles.h"
+#include "uploader/service/compressphoto.h"
+#include "uploader/service/encrypt.h"
+#include "uploader/service/texts.h"
+#include "uploader/service/uploadworker.h"
+
+namespace {
+
+TEST(Compression, LongerSideBecomesOneThousand) {
+    CScratchFolder dir(L"compress_sizes");
+    struct Case {
+        int w, h, cw, ch;
+    } cases[] = {{4000, 3000, 1000, 750},
+                 {3000, 4000, 750, 1000},
+                 {500, 500, 1000, 1000},
+                 {1000, 3, 1000, 3},
+                 {3, 2000, 2, 1000}};
+    for (const Case& k : cases) {
+        std::wstring source =
+            dir.Path() + L"\\p" + std::to_wstring(k.w) + L"x" + std::to_wstring(k.h) + L".png";
+        ASSERT_TRUE(WritePicture(source, k.w, k.h, L"image/png"));
+        std::wstring compressed;
+        ASSERT_EQ(CompressPhoto(source, compressed), 0);
+        EXPECT_EQ(compressed, source.substr(0, source.size() - 4) + L"_CompPic.jpg");
+        int w = 0, h = 0;
+        PictureSize(compressed, w, h);
+        EXPECT_EQ(w, k.cw) << k.w << "x" << k.h;
+        EXPECT_EQ(h, k.ch) << k.w << "x" << k.h;
+        EXPECT_EQ(ReadBytes(compressed).substr(0, 3), "\xFF\xD8\xFF");
+    }
+}
+
+TEST(Compression, NamingAndOverwrite) {
+    CScratchFolder dir(L"compress_names");
+    std::wstring noDot = dir.Path() + L"\\photo";
+    ASSERT_TRUE(WritePicture(noDot, 40, 30, L"image/bmp"));
+    ASSERT_TRUE(WriteBytes(noDot + L"_CompPic.jpg", "old"));
+    std::wstring compressed;
+    ASSERT_EQ(CompressPhoto(noDot, compressed), 0);
+    EXPECT_EQ(compressed, noDot + L"_CompPic.jpg");
+    EXPECT_GT(ReadBytes(compressed).size(), 3u);
+
+    std::wstring twoDots = dir.Path() + L"\\li.v2.jpeg";
+    ASSERT_TRUE(WritePicture(twoDots, 40, 30, L"image/jpeg"));
+    ASSERT_EQ(CompressPhoto(twoDots, compressed), 0);
+    EXPECT_EQ(compressed, dir.Path() + L"\\li.v2_CompPic.jpg");
+}
+
+TEST(Compression, UnloadablePhotoFails) {
+    CScratchFolder dir(L"compress_bad");
+    std::wstring fake = dir.Path() + L"\\fake.jpg";
+    ASSERT_TRUE(WriteBytes(fake, "this is not a picture"));
+    std::wstring compressed = L"stale";
+    EXPECT_EQ(CompressPhoto(fake, compressed), -1);
+    EXPECT_EQ(compressed, L"");
+    EXPECT_EQ(CompressPhoto(dir.Path() + L"\\missing.png", compressed), -1);
+    EXPECT_FALSE(Exists(dir.Path() + L"\\fake_CompPic.jpg"));
+}
+
+TEST(Compression, UnwritableFolderFallsBackToTemp) {
+    CScratchFolder dir(L"compress_ro");
+    std::wstring source = dir.Path() + L"\\blocked.png";
+    ASSERT_TRUE(WritePicture(source, 80, 60, L"image/png"));
+    // A folder in the way makes the photo's own folder refuse the copy.
+    ASSERT_TRUE(CreateDirectoryW((dir.Path() + L"\\blocked_CompPic.jpg").c_str(), nullptr));
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, temp);
+    std::wstring expected = std::wstring(temp) + L"blocked_CompPic.jpg";
+    DeleteFileW(expected.c_str());
+
+    std::wstring compressed;
+    ASSERT_EQ(CompressPhoto(source, compressed), 0);
+    EXPECT_EQ(compressed, expected);
+    int w = 0, h = 0;
+    PictureSize(compressed, w, h);
+    EXPECT_EQ(w, 1000);
+    EXPECT_EQ(h, 750);
+    DeleteFileW(expected.c_str());
+}
+
+TEST(Scrambler, KeystreamRestartsAndUndoesItself) {
+    const CEncrypt scrambler;
+    unsigned char zeros[520] = {};
+    scrambler.Transform(zeros, sizeof(zeros));
+    const unsigned char expected[8] = {0x3e, 0xa5, 0x5d, 0x4e, 0x10, 0xb2, 0x4e, 0x27};
+    EXPECT_EQ(0, memcmp(zeros, expected, 8));
+    // Without swaps the stream repeats every 512 bytes.
+    EXPECT_EQ(0, memcmp(zeros + 512, expected, 8));
+
+    unsigned char text[] = "StudentFiles";
+    scrambler.Transform(text, 12);
+    EXPECT_NE(0, memcmp(text, "StudentFiles", 12));
+    scrambler.Transform(text, 12);
+    EXPECT_EQ(0, memcmp(text, "StudentFiles", 12));
+    scrambler.Transform(nullptr, 12);
+}
+
+TEST(UploadProgress, TextAndAbort) {
+    EXPECT_EQ(UploadProgressText(UploadPercent(1000, 400)), L"已完成:40%");
+    EXPECT_EQ(UploadProgressText(UploadPercent(3, 2)), L"已完成:66%");
+    EXPECT_EQ(UploadProgressText(UploadPercent(0, 0)), L"已完成:0%");
+    EXPECT_EQ(UploadProgressText(UploadPercent(-1, 5)), L"已完成:0%");
+
+    CRecordingUpload c{LoginSession()};
+    EXPECT_EQ(UploadProgress(&c, 0, 0, 100, 40), 0);
+    EXPECT_EQ(UploadProgress(&c, 0, 0, 100, 40), 0);
+    EXPECT_EQ(UploadProgress(&c, 0, 0, 100, 100), 0);
+    EXPECT_EQ(c.progress.Entries(), (std::vector<std::wstring>{L"已完成:40%", L"已完成:100%"}));
+    c.flags.abort = 1;
+    EXPECT_EQ(UploadProgress(&c, 0, 0, 100, 100), -1);
+    EXPECT_EQ(UploadProgress(nullptr, 0, 0, 100, 100), -1);
+}
+
+TEST(UploadVerdictTest, JudgedFromResultAndEnvelope) {
+    EXPECT_EQ(JudgeUpload(0, R"({"errorCode":0,"errorMessage":""})"), UploadVerdict::Succeeded);
+    EXPECT_EQ(JudgeUpload(0, R"({"data":{}})"), UploadVerdict::Succeeded);
+    EXPECT_EQ(JudgeUpload(0, R"({"errorCode":3,"errorMessage":"ok"})"), UploadVerdict::Failed);
+    EXPECT_EQ(JudgeUpload(0, R"({"errorCode":3})"), UploadVerdict::Failed);
+    EXPECT_EQ(JudgeUpload(18, R"({"errorCode":0})"), UploadVerdict::Failed);
+    EXPECT_EQ(JudgeUpload(static_cast<WPARAM>(static_cast<INT_PTR>(-1)), ""),
+              UploadVerdict::Failed);
+    EXPECT_EQ(JudgeUpload(0, "<html><body>500</body></html>"), UploadVerdict::Unchanged);
+    EXPECT_EQ(JudgeUpload(0, R"({"errorCode":"3"})"), UploadVerdict::Unchanged);
+    EXPECT_EQ(JudgeUpload(0, std::string(5000, '[')), UploadVerdict::Unchanged);
+}
+
+class UploadWorkerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(sim.Base().empty()) << "NTSIM_PORT_FILE not readable";
+        sim.Reset();
+        photo = dir.Path() + L"\\li.png";
+        ASSERT_TRUE(WritePicture(photo, 1200, 900, L"image/png"));
+    }
+    void TearDown() override { sim.Reset(); }
+
+    LoginSession Session(const std::string& xsid, const std::string& jid) const {
+        LoginSession s;
+        s.serviceBase = sim.Base();
+        s.xsid = xsid;
+        s.jid = jid;
+        s.archiveRoot = dir.Path() + L"\\已上传图片";
+        return s;
+    }
+
+    void Run(CRecordingUpload& c) {
+        CWorkerThread worker;
+        ASSERT_TRUE(worker.Start(&UploadWorker, &c, c.flags));
+        worker.Join();
+    }
+
+    std::vector<SimRequest> Posts() const {
+        std::vector<SimRequest> posts;
+        for (const SimRequest& r : sim.Requests()) {
+            if (r.method == "POST") posts.push_back(r);
+        }
+        return posts;
+    }
+
+    static bool HasExpect(const SimRequest& r) {
+        for (const std::string& name : r.headers.getMemberNames()) {
+            if (_stricmp(name.c_str(), "Expect") == 0) return true;
+        }
+        return false;
+    }
+
+    CSimulator sim;
+    CScratchFolder dir{L"upload_worker"};
+    std::wstring photo;
+};
+
+TEST_F(UploadWorkerTest, BothServersGetThePhoto) {
+    CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
+    c.photoPath = photo;
+    c.fileNumber = L"A123";
+    Run(c);
+    EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
+    EXPECT_EQ(JudgeUpload(0, c.response), UploadVerdict::Succeeded) << c.response;
+    EXPECT_EQ(c.compressedPath, dir.Path() + L"\\li_CompPic.jpg");
+    EXPECT_EQ(c.uploadedName, "li_CompPic.jpg");
+    EXPECT_EQ(c.progress.Entries().back(), L"已完成:100%");
+
+    std::vector<SimRequest> sent = sim.Requests();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[1].path, "/second/api/Ef/checkFileno?file_no=A123&xsid=XS7f3a9c01lihua");
+    EXPECT_EQ(sent[2].method, "POST");
+    EXPECT_EQ(sent[2].path,
+              "/first/index.php?xsid=XS7f3a9c01lihua&student_id=S10001"
+              "&action=upload");
+    EXPECT_EQ(sent[3].method, "POST");
+    EXPECT_EQ(sent[3].path, "/second/api/Ef/upload?xsid=XS7f3a9c01lihua&stu_id=S10001");
+
+    const std::string file = ReadBytes(c.compressedPath);
+    ASSERT_FALSE(file.empty());
+    const CEncrypt scrambler;
+    for (int i = 2; i < 4; ++i) {
+        const SimRequest& post = sent[i];
+        EXPECT_FALSE(HasExpect(post));
+        ASSERT_EQ(post.parts.size(), 2u);
+        EXPECT_EQ(post.parts[0].name, "file");
+        EXPECT_EQ(post.parts[0].filename, "li_CompPic.jpg");
+        EXPECT_EQ(post.parts[0].contentType, "image/jpeg");
+        EXPECT_EQ(post.parts[0].data, file);
+        EXPECT_EQ(post.parts[1].name, "file");
+        EXPECT_EQ(post.parts[1].filename, "li_CompPic.jpg");
+        std::string copy = post.parts[1].data;
+        if (i == 2) {
+            EXPECT_NE(copy, file);
+            scrambler.Transform(reinterpret_cast<unsigned char*>(&copy[0]), copy.size());
+        }
+        EXPECT_EQ(copy, file) << "part 2 of request " << i;
+    }
+}
+
+TEST_F(UploadWorkerTest, FirstServerOnly) {
+    CRecordingUpload c(Session("XS55e1b7d2zhaomin", "1101075555"));
+    c.photoPath = photo;
+    c.fileNumber = L"A123";
+    Run(c);
+    EXPECT_EQ(c.log.Entries().back(), L"done:0");
+    EXPECT_EQ(JudgeUpload(0, c.response), UploadVerdict::Succeeded) << c.response;
+    std::vector<SimRequest> posts = Posts();
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].path,
+              "/first/index.php?xsid=XS55e1b7d2zhaomin&student_id=S10001"
+              "&action=upload");
+    EXPECT_NE(posts[0].parts[1].data, posts[0].parts[0].data);
+}
+
+TEST_F(UploadWorkerTest, SecondServerOnlyGetsPlainParts) {
+    CRecordingUpload c(Session("XS0b93c4e8chenjing", "3101020001"));
+    c.photoPath = photo;
+    c.fileNumber = L"A124";
+    Run(c);
+    EXPECT_EQ(c.log.Entries().back(), L"done:0");
+    std::vector<SimRequest> posts = Posts();
+    ASSERT_EQ(posts.size(), 1u);
+    EXPECT_EQ(posts[0].path, "/second/api/Ef/upload?xsid=XS0b93c4e8chenjing&stu_id=S10002");
+    ASSERT_EQ(posts[0].parts.size(), 2u);
+    EXPECT_EQ(posts[0].parts[1].data, posts[0].parts[0].data);
+}
+
+TEST_F(UploadWorkerTest, OnlyTheSecondServersReplyIsJudged) {
+    sim.Fault("/first/index.php", "refuse", R"("code": 5)");
+    sim.Fault("/second/api/Ef/upload", "refuse", R"("code": 3, "message": "fine")");
+    CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
+    c.photoPath = photo;
+    c.fileNumber = L"A123";
+    Run(c);
+    EXPECT_EQ(c.log.Entries().back(), L"done:0");
+    EXPECT_EQ(JudgeUpload(0, c.response), UploadVerdict::Failed);
+    EXPECT_EQ(Posts().size(), 2u);
+}
+
+TEST_F(UploadWorkerTest, ReplyFaults) {
+    struct Case {
+        const char* kind;
+        UploadVerdict verdict;
+        bool transferFails;
+    } cases[] = {
+        {"short", UploadVerdict::Failed, true},
+        {"html500", UploadVerdict::Unchanged, false},
+        {"notjson", UploadVerdict::Unchanged, false},
+        {"refuse", UploadVerdict::Failed, false},
+    };
+    for (const Case& k : cases) {
+        sim.Reset();
+        sim.Fault("/second/api/Ef/upload", k.kind);
+        CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
+        c.photoPath = photo;
+        c.fileNumber = L"A123";
+        Run(c);
+        std::vector<std::wstring> calls = c.log.Entries();
+        ASSERT_EQ(calls.size(), 3u) << k.kind;
+        EXPECT_EQ(calls[2] != L"done:0", k.transferFails) << k.kind;
+        WPARAM result = k.transferFails ? 18 : 0;
+        EXPECT_EQ(JudgeUpload(result, c.response), k.verdict) << k.kind;
+    }
+}
+
+TEST_F(UploadWorkerTest, UnloadablePhotoSendsNothing) {
+    std::wstring fake = dir.Path() + L"\\fake.png";
+    ASSERT_TRUE(WriteBytes(fake, "GIF89a but not really"));
+    CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
+    c.photoPath = fake;
+    c.fileNumber = L"A123";
+    Run(c);
+    EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:-1"}));
+    EXPECT_TRUE(Posts().empty());
+    EXPECT_EQ(JudgeUpload(static_cast<WPARAM>(static_cast<INT_PTR>(-1)), c.response),
+              UploadVerdict::Failed);
+}
+
+TEST_F(UploadWorkerTest, PathWithoutBackslashSendsNothing) {
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
+    CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
+    c.photoPath = L"li.png";
+    c.fileNumber = L"A123";
+    Run(c);
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(c.log.Entries().back(), L"done:-1");
+    EXPECT_EQ(c.compressedPath, L"li_CompPic.jpg");
+    EXPECT_TRUE(Posts().empty());
+}
+
+TEST_F(UploadWorkerTest, LookupFailureStopsBeforeSending) {
+    CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
+    c.photoPath = photo;
+    c.fileNumber = L"B456";
+    Run(c);
+    EXPECT_EQ(c.log.Entries(),
+              (std::vector<std::wstring>{L"hint:", std::wstring(L"hint:") + texts::kNotOwnStudent,
+                                         L"stopped"}));
+    EXPECT_TRUE(Posts().empty());
+
+    sim.Fault("/api/CheckLogin/getProviceIP", "short");
+    CRecordingUpload d(Session("XS7f3a9c01lihua", "4401031987"));
+    d.photoPath = photo;
+    d.fileNumber = L"A123";
+    Run(d);
+    EXPECT_EQ(d.log.Entries(), (std::vector<std::wstring>{
+                                   std::wstring(L"hint:") + texts::kNetworkProblem, L"stopped"}));
+}
+
+TEST_F(UploadWorkerTest, ClosingDuringAHungUploadEndsQuietly) {
+    sim.Fault("/first/index.php", "hang");
+    CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
+    c.photoPath = photo;
+    c.fileNumber = L"A123";
+    CWorkerThread worker;
+    ASSERT_TRUE(worker.Start(&UploadWorker, &c, c.flags));
+    // Wait until the upload is on the wire; the POST has no time-out of its own.
+    for (int i = 0; i < 200 && Posts().empty(); ++i) Sleep(50);
+    ASSERT_EQ(Posts().size(), 1u);
+    c.flags.abort = 1;
+    c.flags.closing = 1;
+    worker.Join();
+    EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:"}));
+    EXPECT_EQ(Posts().size(), 1u);
+}
+
+}  // namespace
