@@ -31,13 +31,8 @@ int64_t Le32Signed(const unsigned char* p) {
     return static_cast<int32_t>(v);
 }
 
-}  // namespace
-
-std::wstring NTZipCleanName(const std::wstring& name) {
-    std::wstring s = name.substr(0, NT_ZIP_MAX_NAME);
-    while (CleanOnce(s)) {
-    }
-    // Whatever the rules above leave that could still climb out is cut component by component.
+// Drops empty, "." and ".." components; true when something was dropped.
+bool ConfineOnce(std::wstring& s) {
     std::wstring out, part;
     bool trailingSep = !s.empty() && IsSep(s.back());
     auto flush = [&]() {
@@ -55,7 +50,22 @@ std::wstring NTZipCleanName(const std::wstring& name) {
     }
     flush();
     if (trailingSep && !out.empty()) out += L'\\';
-    return out;
+    bool changed = out != s;
+    s.swap(out);
+    return changed;
+}
+
+}  // namespace
+
+std::wstring NTZipCleanName(const std::wstring& name) {
+    std::wstring s = name.substr(0, NT_ZIP_MAX_NAME);
+    // Whatever the cleaning rules leave that could still climb out is cut component by
+    // component; dropping a component can expose a drive prefix again, hence the outer loop.
+    do {
+        while (CleanOnce(s)) {
+        }
+    } while (ConfineOnce(s));
+    return s;
 }
 
 bool NTZipIsDirectory(const NTZipEntry& entry) {

@@ -30,12 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const NTZipEntry* entry = reader.GetEntry(i);
         std::wstring wide(entry->rawName.begin(), entry->rawName.end());
         std::wstring clean = NTZipCleanName(wide);
-        // A cleaned name never names a parent folder and never starts at a root.
-        if (clean.find(L"..\\") == 0 || clean == L".." ||
-            clean.find(L"\\..\\") != std::wstring::npos ||
-            (!clean.empty() && (clean[0] == L'\\' || clean[0] == L'/')) ||
-            (clean.size() >= 2 && clean[1] == L':'))
+        // A cleaned name stays below the folder it is appended to.
+        if (!clean.empty() && (clean[0] == L'\\' || (clean.size() >= 2 && clean[1] == L':')))
             __builtin_trap();
+        for (size_t at = 0; at <= clean.size();) {
+            size_t end = clean.find(L'\\', at);
+            if (end == std::wstring::npos) end = clean.size();
+            if (clean.compare(at, end - at, L"..") == 0) __builtin_trap();
+            at = end + 1;
+        }
         NTZipIsDirectory(*entry);
         std::vector<unsigned char> extra;
         NTZipUnixTimes times;
