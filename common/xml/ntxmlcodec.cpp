@@ -6,7 +6,8 @@ using namespace ntxml;
 namespace {
 
 // Bytes in the sequence a lead byte starts (0 for a byte that cannot start one). Continuation
-// bytes (10xxxxxx) are refused as leads so that detection does not pass stray high bytes.
+// bytes (10xxxxxx) are refused as leads, and only they may follow one, so that GBK or Big5
+// text is not taken for UTF-8.
 int SequenceLength(unsigned char c) {
     if (c < 0x80) return 1;
     if (!(c & 0x40)) return 0;
@@ -15,6 +16,8 @@ int SequenceLength(unsigned char c) {
     if (!(c & 0x08)) return 4;
     return 0;
 }
+
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 bool IsHighSurrogate(int c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(int c) { return c >= 0xDC00 && c <= 0xDFFF; }
@@ -41,7 +44,7 @@ bool CNTXMLParse::DetectUTF8(const char* pText, int nTextLen, int* pnNonAsciiCha
                 if (pbErrorAtEnd) *pbErrorAtEnd = true;
                 return false;
             }
-            if (!(p[i + k] & 0x80)) return false;
+            if (!IsContinuation(p[i + k])) return false;
         }
         i += nSeq;
     }
@@ -57,7 +60,7 @@ int CNTXMLParse::DecodeCharUTF8(const char*& pszUTF8, const char* pszUTF8End) {
     int nChar = *p & kLeadMask[nSeq];
     for (int k = 1; k < nSeq; ++k) {
         if (pEnd && p + k >= pEnd) return -1;
-        if (!(p[k] & 0x80)) return -1;
+        if (!IsContinuation(p[k])) return -1;
         nChar = (nChar << 6) | (p[k] & 0x3F);
     }
     pszUTF8 += nSeq;
