@@ -258,6 +258,19 @@ def write_file(path, text):
     os.replace(tmp, path)
 
 
+def _is_running_simulator(pid):
+    """True while pid is a live (not zombie) simulator process; it may not have been reaped
+    when its parent is a container's init."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            state = f.read().rpartition(")")[2].split()[0]
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            cmdline = f.read()
+    except (OSError, IndexError):
+        return False
+    return state != "Z" and b"simulator.py" in cmdline
+
+
 def stop(port_file):
     try:
         with open(port_file) as f:
@@ -280,9 +293,7 @@ def stop(port_file):
         pass
     if pid is not None:
         for _ in range(50):
-            try:
-                os.kill(pid, 0)
-            except OSError:
+            if not _is_running_simulator(pid):
                 break
             time.sleep(0.1)
         else:
