@@ -1,3 +1,8 @@
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include "updater/ccmupdateapp.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    CCMUpdateApp app(instance);
+    return app.Run();
+}

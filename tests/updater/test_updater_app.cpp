@@ -1,0 +1,455 @@
+// The updater end to end: the real trevasko.exe in a scratch program folder against the
+// simulator, the real registry and the stand-in client; and the progress dialog hosted here.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "updater/ccmupdatedlg.h"
+#include "updater/imeclient.h"
+#include "updater/testkit.h"
+#include "updater/texttable.h"
+#include "updater/textformat.h"
+#include "updater/versionfile.h"
+#include "zip/zipbuilder.h"
+
+using namespace testkit;
+
+namespace {
+
+const wchar_t kKey[] = L"Software\\QUORBEL\\QUORBEL";
+const std::wstring kNotes = L"1. 修复照片上传偶尔失败的问题\n2. 截图新增马赛克工具";
+
+std::wstring Text(unsigned id) {
+    static CCMTextTable table;
+    static bool loaded = table.LoadFromResource(GetModuleHandleW(nullptr));
+    return loaded ? table.Get(id) : std::wstring();
+}
+
+void ClearRegistry() {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"CheckTime");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"CheckCycle");
+}
+
+DWORD ReadCycle() {
+    DWORD value = 0, size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, kKey, L"CheckCycle", RRF_RT_REG_DWORD, nullptr, &value,
+                     &size) != ERROR_SUCCESS)
+        return 0xFFFFFFFF;
+    return value;
+}
+
+std::wstring ReadCheckTime() {
+    wchar_t value[64] = {};
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_CURRENT_USER, kKey, L"CheckTime", RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return L"<none>";
+    return value;
+}
+
+std::wstring TodayUtc() {
+    SYSTEMTIME now;
+    GetSystemTime(&now);
+    wchar_t buf[16];
+    swprintf(buf, 16, L"%04d-%02d-%02d", now.wYear, now.wMonth, now.wDay);
+    return buf;
+}
+
+std::string Utf16Bytes(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) out += std::string{c, '\0'};
+    return out;
+}
+
+int CountLines(const std::string& text, const std::string& line) {
+    int n = 0;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++n;
+    return n;
+}
+
+class UpdaterRun : public ::testing::Test {
+protected:
+    UpdaterRun()
+        : m_lane("app_" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())),
+          m_dir(L"app") {}
+
+    void SetUp() override {
+        ClearRegistry();
+        ASSERT_TRUE(CopyFileW(BuiltFile(L"dist\\trevasko.exe").c_str(), Exe().c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), Client().c_str(), FALSE));
+        WriteVersion(L"1.0.000", m_lane.Base() + L"/update");
+    }
+    void TearDown() override {
+        if (m_client.hProcess) {
+            TerminateProcess(m_client.hProcess, 0);
+            WaitForSingleObject(m_client.hProcess, 10000);
+            CloseHandle(m_client.hProcess);
+            CloseHandle(m_client.hThread);
+        }
+        // A client restarted by the updater.
+        if (IsProgramRunning(Client())) {
+            AskImeClientToExit();
+            for (int i = 0; i < 200 && IsProgramRunning(Client()); ++i) Sleep(50);
+        }
+    }
+
+    std::wstring Folder() const { return m_dir.Path(); }
+    std::wstring Exe() const { return Folder() + L"trevasko.exe"; }
+    std::wstring Client() const { return Folder() + L"quorbel.exe"; }
+    void WriteVersion(const std::wstring& version, const std::wstring& base) {
+        WriteUtf16File(Folder() + L"version.xml",
+                       L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Config>\r\n<Version>" +
+                           version + L"</Version>\r\n<Update>" + base +
+                           L"</Update>\r\n</Config>\r\n");
+    }
+    std::wstring InstalledVersion() {
+        std::wstring version, base;
+        ReadVersionFile(Folder() + L"version.xml", version, base);
+        return version;
+    }
+
+    void StartClient(const wchar_t* args = L"") {
+        STARTUPINFOW si{sizeof(si)};
+        std::wstring cmd = L"\"" + Client() + L"\" " + args;
+        ASSERT_TRUE(CreateProcessW(Client().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   Folder().c_str(), &si, &m_client));
+        for (int i = 0; i < 400 && !FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr); ++i) Sleep(50);
+    }
+
+    // Runs the updater with args, answering its boxes in order; what the boxes showed.
+    std::vector<BoxSeen> RunUpdater(const std::wstring& args, std::vector<int> answers) {
+        STARTUPINFOW si{sizeof(si)};
+        PROCESS_INFORMATION pi{};
+        std::wstring cmd = L"\"" + Exe() + L"\"" + (args.empty() ? L"" : L" " + args);
+        if (!CreateProcessW(Exe().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                            Folder().c_str(), &si, &pi))
+            return {};
+        BoxDriver driver(pi.dwProcessId, std::move(answers));
+        DWORD rc = WaitForSingleObject(pi.hProcess, 180000);
+        driver.Stop();
+        if (rc != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+        EXPECT_EQ(WAIT_OBJECT_0, rc) << "the updater did not end";
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return driver.Seen();
+    }
+
+    int PackageRequests() {
+        int n = 0;
+        for (const auto& r : m_lane.Requests())
+            n += r.path.find("/update/pkg/") != std::string::npos;
+        return n;
+    }
+
+    SimLane m_lane;
+    ScratchFolder m_dir;
+    PROCESS_INFORMATION m_client{};
+};
+
+}  // namespace
+
+TEST_F(UpdaterRun, SilentStartOnAnUpToDateInstallationShowsNothing) {
+    WriteVersion(L"2.1.0", m_lane.Base() + L"/update");
+    EXPECT_TRUE(RunUpdater(L"", {}).empty());
+    EXPECT_EQ(1u, ReadCycle());
+    EXPECT_EQ(TodayUtc(), ReadCheckTime());
+    EXPECT_EQ(1u, m_lane.Requests().size());
+}
+
+TEST_F(UpdaterRun, SilentStartWithoutNetworkShowsNothing) {
+    WriteVersion(L"1.0.000", L"http://127.0.0.1:1/update");
+    EXPECT_TRUE(RunUpdater(L"", {}).empty());
+    EXPECT_EQ(1u, ReadCycle());
+    EXPECT_EQ(TodayUtc(), ReadCheckTime());
+}
+
+TEST_F(UpdaterRun, InteractiveStartReportsUpToDateAndNetworkErrors) {
+    WriteVersion(L"2.1.0", m_lane.Base() + L"/update");
+    auto seen = RunUpdater(L"check", {IDOK});
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(L"Lumaveri已经是最新版本了!", seen[0].text);
+    EXPECT_TRUE(seen[0].hasOk && !seen[0].hasYes);
+
+    WriteVersion(L"1.0.000", L"http://127.0.0.1:1/update");
+    seen = RunUpdater(L"check", {IDOK});
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(L"网络连接错误，请稍后再试!", seen[0].text);
+
+    ASSERT_TRUE(
+        m_lane.Fault("{\"path\":\"/update/version/interfaces/version/"
+                     "getVersionInfo.htm\",\"kind\":\"notjson\"}"));
+    WriteVersion(L"1.0.000", m_lane.Base() + L"/update");
+    seen = RunUpdater(L"check", {IDOK});
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(L"网络连接错误，请稍后再试!", seen[0].text);
+}
+
+TEST_F(UpdaterRun, MissingVersionFileIsNothingToDo) {
+    DeleteFileW((Folder() + L"version.xml").c_str());
+    auto seen = RunUpdater(L"check", {IDOK});
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(L"Lumaveri已经是最新版本了!", seen[0].text);
+    EXPECT_TRUE(m_lane.Requests().empty());
+    EXPECT_EQ(1u, ReadCycle());
+}
+
+TEST_F(UpdaterRun, DecliningAnOptionalUpdateSetsCycleThree) {
+    auto seen = RunUpdater(L"", {IDNO});
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(L"Lumaveri有最新版本 2.1.0 发布。\n[新版本升级内容]\n" + kNotes +
+                  L"\n\n您是否需要在线升级?",
+              seen[0].text);
+    EXPECT_TRUE(seen[0].hasYes && seen[0].hasNo);
+    EXPECT_EQ(3u, ReadCycle());
+    EXPECT_EQ(TodayUtc(), ReadCheckTime());
+    EXPECT_EQ(0, PackageRequests());
+    EXPECT_EQ(L"1.0.000", InstalledVersion());
+}
+
+TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"forcedupdate\":true}}"));
+    std::string core = m_lane.Package("core.zip");
+    ASSERT_GT(core.size(), 1000u);
+    CreateDirectoryW((Folder() + L"update").c_str(), nullptr);
+    WriteFileBytes(Folder() + L"update\\core.zip.$$$", core.substr(0, 700));
+    m_lane.Reset();
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"forcedupdate\":true}}"));
+    StartClient();
+    ASSERT_TRUE(IsProgramRunning(Client()));
+
+    auto seen = RunUpdater(L"", {IDOK, IDOK, IDYES});
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(L"Lumaveri有最新版本 2.1.0 发布。\n[新版本升级内容]\n" + kNotes +
+                  L"\n\n您必须升级后才能继续使用。",
+              seen[0].text);
+    EXPECT_TRUE(seen[0].hasOk && !seen[0].hasYes && !seen[0].hasNo);
+    EXPECT_EQ(Text(1010), seen[1].text);
+    EXPECT_EQ(L"升级完成，您是否需要立即运行Lumaveri？", seen[2].text);
+
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_client.hProcess, 0)) << "client still runs";
+    std::string range;
+    for (const auto& r : m_lane.Requests())
+        if (r.path.find("core.zip") != std::string::npos) range = r.range;
+    EXPECT_EQ("bytes=700-", range);
+    EXPECT_EQ(ReadFileBytes(EnvPath("NT_SOURCE_DIR") +
+                            L"\\tools\\simulator\\packages\\core\\files\\readme.txt"),
+              ReadFileBytes(Folder() + L"readme.txt"));
+    EXPECT_TRUE(Exists(Folder() + L"tools\\helper.dat"));
+    EXPECT_TRUE(Exists(Folder() + L"data\\sub\\more.txt"));
+    EXPECT_TRUE(Exists(Folder() + L"skin\\theme.xml"));
+    EXPECT_FALSE(Exists(Folder() + L"update\\core.zip"));
+    EXPECT_FALSE(Exists(Folder() + L"update\\core.zip.DIR"));
+    EXPECT_EQ(L"2.1.0", InstalledVersion());
+    EXPECT_EQ(4u, ReadFileBytes(Folder() + L"test.dat").size());
+    // The client was started again.
+    for (int i = 0; i < 400 && CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started") < 2;
+         ++i)
+        Sleep(50);
+    EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
+}
+
+TEST_F(UpdaterRun, PackageAskingForARebootGetsTheRebootOffer) {
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"reboot.zip\"]}}"));
+    auto seen = RunUpdater(L"", {IDYES, IDNO});
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_EQ(L"升级完成，需要重新启动计算机才能运行Lumaveri，是否启动？", seen[1].text);
+    EXPECT_TRUE(Exists(Folder() + L"driver.txt"));
+    EXPECT_EQ(L"2.1.0", InstalledVersion());
+}
+
+TEST_F(UpdaterRun, DownloadErrorsAskToRetryAndNoInstallsNothing) {
+    ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/\",\"kind\":\"html404\",\"count\":0}"));
+    auto seen = RunUpdater(L"", {IDYES, IDYES, IDNO});
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(L"升级下载过程发生错误，是否继续下载？", seen[1].text);
+    EXPECT_EQ(L"升级下载过程发生错误，是否继续下载？", seen[2].text);
+    EXPECT_EQ(4, PackageRequests());
+    EXPECT_FALSE(Exists(Folder() + L"readme.txt"));
+    EXPECT_EQ(L"1.0.000", InstalledVersion());
+}
+
+TEST_F(UpdaterRun, UnwritableProgramFolderStopsBeforeDownloading) {
+    CreateDirectoryW((Folder() + L"test.dat").c_str(), nullptr);
+    auto seen = RunUpdater(L"", {IDYES, IDOK});
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_EQ(L"Lumaveri没有以管理员身份运行，无法进行升级操作，请以管理员身份运行程序再进行升级。",
+              seen[1].text);
+    EXPECT_EQ(0, PackageRequests());
+}
+
+TEST_F(UpdaterRun, TestModeInstallsALocalPackageWithoutTheService) {
+    std::string script = Utf16Bytes(
+        "<Config Reboot=\"0\"><File Source=\"new.txt\" Target=\"new.txt\" "
+        "BaseDir=\"Work\"/></Config>");
+    ZipEntrySpec setup;
+    setup.name = "setup.xml";
+    setup.data = script;
+    WriteFileBytes(Folder() + L"local.zip",
+                   ZipBuilder().Add(setup).Add("new.txt", "fresh").Build());
+    auto seen = RunUpdater(L"/TEST local.zip", {IDNO});
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(L"升级完成，您是否需要立即运行Lumaveri？", seen[0].text);
+    EXPECT_EQ("fresh", ReadFileBytes(Folder() + L"new.txt"));
+    EXPECT_EQ(L"1.0.001", InstalledVersion());
+    EXPECT_FALSE(Exists(Folder() + L"local.zip"));
+    EXPECT_TRUE(m_lane.Requests().empty());
+    EXPECT_EQ(0xFFFFFFFFu, ReadCycle());
+}
+
+TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"skin.zip\"]}}"));
+    StartClient(L"/stubborn");
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + Exe() + L"\"";
+    ASSERT_TRUE(CreateProcessW(Exe().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               Folder().c_str(), &si, &pi));
+    BoxDriver driver(pi.dwProcessId, {IDYES, IDOK, IDOK, IDNO});
+    // The second 1010 box is up only after the first was answered; end the client then.
+    for (int i = 0; i < 2400 && driver.Seen().size() < 3; ++i) Sleep(50);
+    TerminateProcess(m_client.hProcess, 0);
+    WaitForSingleObject(m_client.hProcess, 10000);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 180000));
+    driver.Stop();
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    auto seen = driver.Seen();
+    ASSERT_EQ(4u, seen.size());
+    EXPECT_EQ(Text(1010), seen[1].text);
+    EXPECT_EQ(Text(1010), seen[2].text);
+    EXPECT_EQ(Text(1006), seen[3].text);
+    EXPECT_TRUE(Exists(Folder() + L"skin\\theme.xml"));
+}
+
+namespace {
+
+// The dialog with its bar positions recorded.
+class RecordingDialog : public CCMUpdateDlg {
+public:
+    using CCMUpdateDlg::CCMUpdateDlg;
+    void SetProgress(int position) override {
+        positions.push_back(position);
+        CCMUpdateDlg::SetProgress(position);
+    }
+    std::vector<int> positions;
+};
+
+HWND FindOwnDialog() {
+    HWND found = nullptr;
+    for (int i = 0; i < 600 && !found; ++i) {
+        found = FindWindowW(nullptr, L"Lumaveri在线升级程序");
+        if (!found) Sleep(50);
+    }
+    return found;
+}
+
+class DialogRun : public ::testing::Test {
+public:
+    DialogRun()
+        : m_lane("dlg_" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())),
+          m_dir(L"dlg") {
+        m_state.programFolder = m_dir.Path();
+        m_state.texts.LoadFromResource(GetModuleHandleW(nullptr));
+        m_state.newVersion = L"2.1.0";
+    }
+    UpdateItem& AddItem(const std::wstring& name) {
+        auto item = std::make_unique<UpdateItem>();
+        item->name = name;
+        item->url = m_lane.Base() + L"/update/pkg/" + name;
+        item->localPath = m_dir.Path() + L"update\\" + name;
+        m_state.items.push_back(std::move(item));
+        return *m_state.items.back();
+    }
+    SimLane m_lane;
+    ScratchFolder m_dir;
+    UpdateState m_state;
+};
+
+}  // namespace
+
+TEST_F(DialogRun, ThreeItemsMoveTheBarTo33And66And100AndTheFirstRebootWins) {
+    m_state.testMode = 1;
+    WriteUtf16File(m_dir.Path() + L"version.xml", L"<Config><Version>1.0</Version></Config>");
+    const char* reboots[] = {"0", "2", "1"};
+    for (int i = 0; i < 3; ++i) {
+        std::wstring name = L"p" + std::to_wstring(i) + L".zip";
+        UpdateItem& item = AddItem(name);
+        item.localPath = m_dir.Path() + name;
+        ZipEntrySpec setup;
+        setup.name = "setup.xml";
+        setup.data = Utf16Bytes(std::string("<Config Reboot=\"") + reboots[i] + "\"/>");
+        WriteFileBytes(item.localPath, ZipBuilder().Add(setup).Build());
+    }
+    RecordingDialog dialog(GetModuleHandleW(nullptr), m_state);
+    BoxDriver driver(GetCurrentProcessId(), {IDNO});
+    dialog.DoModal(nullptr);
+    driver.Stop();
+    ASSERT_GE(dialog.positions.size(), 4u);
+    EXPECT_EQ((std::vector<int>{0, 33, 66, 100}),
+              std::vector<int>(dialog.positions.end() - 4, dialog.positions.end()));
+    EXPECT_EQ(2, m_state.reboot);
+    auto seen = driver.Seen();
+    ASSERT_EQ(1u, seen.size());
+    EXPECT_EQ(Text(1007), seen[0].text);
+    std::wstring version, base;
+    ReadVersionFile(m_dir.Path() + L"version.xml", version, base);
+    EXPECT_EQ(L"2.1.0", version);
+}
+
+TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
+    AddItem(L"core.zip");
+    ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/core.zip\",\"kind\":\"hang\",\"count\":0}"));
+    for (int round = 0; round < 2; ++round) {
+        bool viaEscape = round == 0;
+        CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+        BoxDriver driver(GetCurrentProcessId(),
+                         viaEscape ? std::vector<int>{} : std::vector<int>{IDNO, IDYES});
+        struct Helper {
+            DialogRun* test;
+            BoxDriver* driver;
+            bool viaEscape;
+            static DWORD WINAPI Run(void* p) {
+                auto* h = static_cast<Helper*>(p);
+                HWND dlg = FindOwnDialog();
+                // Wait until the worker hangs in the download.
+                for (int i = 0; i < 600; ++i) {
+                    bool asked = false;
+                    for (const auto& r : h->test->m_lane.Requests())
+                        asked = asked || r.path.find("core.zip") != std::string::npos;
+                    if (asked) break;
+                    Sleep(50);
+                }
+                if (h->viaEscape) {
+                    PostMessageW(GetDlgItem(dlg, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+                } else {
+                    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                    for (int i = 0; i < 600 && h->driver->Seen().size() < 1; ++i) Sleep(50);
+                    Sleep(500);
+                    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                    for (int i = 0; i < 600 && h->driver->Seen().size() < 2; ++i) Sleep(50);
+                }
+                // Let the hanging request go so the worker reaches its cancel check.
+                Sleep(500);
+                h->test->m_lane.Reset();
+                return 0;
+            }
+        } helper{this, &driver, viaEscape};
+        HANDLE thread = CreateThread(nullptr, 0, Helper::Run, &helper, 0, nullptr);
+        dialog.DoModal(nullptr);
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        driver.Stop();
+        auto seen = driver.Seen();
+        if (viaEscape) {
+            EXPECT_TRUE(seen.empty());
+        } else {
+            ASSERT_EQ(2u, seen.size());
+            EXPECT_EQ(L"升级未完成，您是否真的要取消升级?", seen[0].text);
+            EXPECT_EQ(L"升级未完成，您是否真的要取消升级?", seen[1].text);
+        }
+        EXPECT_FALSE(Exists(m_dir.Path() + L"update\\core.zip"));
+        ASSERT_TRUE(
+            m_lane.Fault("{\"path\":\"/update/pkg/core.zip\",\"kind\":\"hang\",\"count\":0}"));
+    }
+}

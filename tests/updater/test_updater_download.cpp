@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+
+#include "updater/download.h"
+#include "updater/testkit.h"
+#include "updater/versioncheck.h"
+
+using namespace testkit;
+
+namespace {
+
+// Records what the dialog would have shown.
+class RecordingView : public CCMProgressView {
+public:
+    void SetStatusLine(const std::wstring& text) override { status.push_back(text); }
+    void SetVersionLabel(const std::wstring& text) override { labels.push_back(text); }
+    void SetProgress(int position) override { positions.push_back(position); }
+    std::vector<std::wstring> status, labels;
+    std::vector<int> positions;
+};
+
+// A package of exactly one million bytes with a recognisable pattern.
+std::string MillionBytes() {
+    std::string data(1000000, '\0');
+    uint32_t x = 12345;
+    for (char& c : data) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 24);
+    }
+    return data;
+}
+
+std::string Base64(const std::string& in) {
+    static const char* chars = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    size_t i = 0;
+    for (; i + 2 < in.size(); i += 3) {
+        uint32_t v = (static_cast<unsigned char>(in[i]) << 16) |
+                     (static_cast<unsigned char>(in[i + 1]) << 8) |
+                     static_cast<unsigned char>(in[i + 2]);
+        out += chars[v >> 18];
+        out += chars[(v >> 12) & 63];
+        out += chars[(v >> 6) & 63];
+        out += chars[v & 63];
+    }
+    if (i + 1 == in.size()) {
+        uint32_t v = static_cast<unsigned char>(in[i]) << 16;
+        out += std::string{chars[v >> 18], chars[(v >> 12) & 63], '=', '='};
+    } else if (i + 2 == in.size()) {
+        uint32_t v = (static_cast<unsigned char>(in[i]) << 16) |
+                     (static_cast<unsigned char>(in[i + 1]) << 8);
+        out += std::string{chars[v >> 18], chars[(v >> 12) & 63], chars[(v >> 6) & 63], '='};
+    }
+    return out;
+}
+
+class Download : public ::testing::Test {
+protected:
+    Download()
+        : m_lane("dl_" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())),
+          m_dir(L"dl") {}
+    void SetUp() override {
+        m_data = MillionBytes();
+        ASSERT_TRUE(m_lane.Fixture("{\"packages\":{\"big.zip\":{\"raw_b64\":\"" + Base64(m_data) +
+                                   "\"}}}"));
+        m_item.name = L"big.zip";
+        m_item.url = m_lane.Base() + L"/update/pkg/big.zip";
+        m_item.localPath = m_dir.Path() + L"big.zip";
+        m_texts.versionLabel = L"升级到 2.1.0 版本, (1 / 2 )";
+        m_texts.statusPattern = L"正在下载 %s ...(%s)";
+    }
+    bool Run() { return DownloadPackage(m_item, m_texts, m_cancel, m_view); }
+    std::wstring Partial() const { return m_item.localPath + L".$$$"; }
+    std::vector<SimLane::Request> PackageRequests() {
+        std::vector<SimLane::Request> out;
+        for (const auto& r : m_lane.Requests())
+            if (r.path.find("/update/pkg/") != std::string::npos) out.push_back(r);
+        return out;
+    }
+
+    SimLane m_lane;
+    ScratchFolder m_dir;
+    std::string m_data;
+    UpdateItem m_item;
+    DownloadTexts m_texts;
+    std::atomic<int> m_cancel{0};
+    RecordingView m_view;
+};
+
+}  // namespace
+
+TEST_F(Download, FinalFilePresentMeansNoRequest) {
+    WriteFileBytes(m_item.localPath, "already here");
+    EXPECT_TRUE(Run());
+    EXPECT_TRUE(PackageRequests().empty());
+    EXPECT_TRUE(m_view.status.empty());
+}
+
+TEST_F(Download, ResumesAPartialFileWithARangeRequest) {
+    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    ASSERT_TRUE(Run());
+    auto requests = PackageRequests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ("bytes=300000-", requests[0].range);
+    EXPECT_EQ(1000000u, m_item.size);
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+    EXPECT_FALSE(Exists(Partial()));
+    ASSERT_FALSE(m_view.status.empty());
+    EXPECT_EQ(L"正在下载 big.zip ...(0Kb/976Kb)", m_view.status.front());
+    EXPECT_EQ(L"正在下载 big.zip ...(293Kb/976Kb)", m_view.status[1]);
+    EXPECT_EQ(L"正在下载 big.zip ...(976Kb/976Kb)", m_view.status.back());
+    EXPECT_EQ(std::vector<std::wstring>{L"升级到 2.1.0 版本, (1 / 2 )"}, m_view.labels);
+    // Each text and position is sent once, only when it changes.
+    EXPECT_EQ(976u - 293u + 2u, m_view.status.size());
+    EXPECT_EQ(0, m_view.positions.front());
+    EXPECT_EQ(30, m_view.positions[1]);
+    EXPECT_EQ(100, m_view.positions.back());
+    EXPECT_EQ(100u - 30u + 2u, m_view.positions.size());
+}
+
+TEST_F(Download, PartialContentWithoutAPartialFileStartsFromEmpty) {
+    ASSERT_TRUE(Run());
+    auto requests = PackageRequests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ("bytes=0-", requests[0].range);
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+}
+
+TEST_F(Download, CutConnectionIsResumedByteIdentical) {
+    ASSERT_TRUE(
+        m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"drop\",\"bytes\":400000}"));
+    EXPECT_FALSE(Run());
+    std::string partial = ReadFileBytes(Partial());
+    ASSERT_GT(partial.size(), 0u);
+    ASSERT_LE(partial.size(), 400000u);
+    EXPECT_EQ(m_data.substr(0, partial.size()), partial);
+    EXPECT_FALSE(Exists(m_item.localPath));
+
+    ASSERT_TRUE(Run());
+    auto requests = PackageRequests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("bytes=" + std::to_string(partial.size()) + "-", requests[1].range);
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+}
+
+TEST_F(Download, ServerIgnoringTheRangeRestartsTheFile) {
+    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"ignore_range\"}"));
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(1300000u, m_item.size);
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+}
+
+TEST_F(Download, ShortBodyFailsAndTheNextAttemptAsksForTheRest) {
+    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    ASSERT_TRUE(
+        m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"short\",\"extra\":5000}"));
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(Exists(m_item.localPath));
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+}
+
+TEST_F(Download, ErrorPageIsNotStored) {
+    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"html404\"}"));
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(m_data.substr(0, 300000), ReadFileBytes(Partial()));
+    EXPECT_EQ(0u, m_item.size);
+    EXPECT_TRUE(m_view.status.empty());
+    ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"html500\"}"));
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(m_data.substr(0, 300000), ReadFileBytes(Partial()));
+}
+
+TEST_F(Download, CompletePartialFileOfAKnownSizeIsRenamedWithoutARequest) {
+    WriteFileBytes(Partial(), m_data);
+    m_item.size = 1000000;
+    EXPECT_TRUE(Run());
+    EXPECT_TRUE(PackageRequests().empty());
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+}
+
+TEST_F(Download, CancelStopsAndKeepsThePartialFile) {
+    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    m_cancel = 1;
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(m_data.substr(0, 300000), ReadFileBytes(Partial()));
+    EXPECT_FALSE(Exists(m_item.localPath));
+}
+
+TEST_F(Download, NoServerFails) {
+    m_item.url = L"http://127.0.0.1:1/update/pkg/big.zip";
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(Exists(Partial()));
+}
+
+class VersionRequest : public ::testing::Test {
+protected:
+    VersionRequest()
+        : m_lane("vc_" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())) {}
+    SimLane m_lane;
+};
+
+TEST_F(VersionRequest, PostsTheInstalledVersionAndReadsThePackages) {
+    std::string body;
+    ASSERT_TRUE(RequestVersionInfo(m_lane.Base() + L"/update", L"1.0.000", body));
+    auto requests = m_lane.Requests();
+    ASSERT_EQ(1u, requests.size());
+    EXPECT_EQ("POST", requests[0].method);
+    EXPECT_EQ(
+        "/_lane/vc_PostsTheInstalledVersionAndReadsThePackages/update/version/interfaces/"
+        "version/getVersionInfo.htm",
+        requests[0].path);
+    EXPECT_EQ("version=1.0.000&type=0", requests[0].body);
+    EXPECT_EQ("application/x-www-form-urlencoded", requests[0].contentType);
+    VersionOffer offer;
+    ASSERT_EQ(1, ParseVersionReply(body, m_lane.Base() + L"/update", L"C:\\p\\", offer));
+    EXPECT_EQ(L"2.1.0", offer.newVersion);
+    EXPECT_EQ(0, offer.forced);
+    EXPECT_EQ(L"1. 修复照片上传偶尔失败的问题\n2. 截图新增马赛克工具", offer.description);
+    ASSERT_EQ(2u, offer.items.size());
+    EXPECT_EQ(m_lane.Base() + L"/update/pkg/core.zip", offer.items[0]->url);
+    EXPECT_EQ(L"C:\\p\\update\\skin.zip", offer.items[1]->localPath);
+}
+
+TEST_F(VersionRequest, MultiByteTextAcrossReadBlocksDecodesIntact) {
+    // 1021 ASCII bytes put the three bytes of the first "升" across the 1024-byte boundary.
+    std::string prefix =
+        "{\"success\":true,\"versionnum\":\"3.0\",\"data\":[{\"name\":\"a.zip\",\"url\":\"/"
+        "a\"}],\"describle\":\"";
+    std::string notes(1021 - prefix.size(), 'n');
+    std::string chinese = "\xE5\x8D\x87\xE7\xBA\xA7\xE5\x86\x85\xE5\xAE\xB9";  // 升级内容
+    std::string reply = prefix + notes + chinese + "\"}";
+    ASSERT_TRUE(
+        m_lane.Fault("{\"path\":\"/update/version/interfaces/version/getVersionInfo.htm\","
+                     "\"kind\":\"reply\",\"body\":\"" +
+                     [&] {
+                         std::string e;
+                         for (char c : reply) {
+                             if (c == '"' || c == '\\') e += '\\';
+                             e += c;
+                         }
+                         return e;
+                     }() +
+                     "\"}"));
+    std::string body;
+    ASSERT_TRUE(RequestVersionInfo(m_lane.Base() + L"/update", L"1.0", body));
+    EXPECT_EQ(reply, body);
+    VersionOffer offer;
+    ASSERT_EQ(1, ParseVersionReply(body, L"http://h", L"C:\\", offer));
+    EXPECT_EQ(std::wstring(notes.begin(), notes.end()) + L"升级内容", offer.description);
+}
+
+TEST_F(VersionRequest, ErrorPagesAndDeadServers) {
+    ASSERT_TRUE(
+        m_lane.Fault("{\"path\":\"/update/version/interfaces/version/"
+                     "getVersionInfo.htm\",\"kind\":\"html500\"}"));
+    std::string body;
+    ASSERT_TRUE(RequestVersionInfo(m_lane.Base() + L"/update", L"1.0", body));
+    VersionOffer offer;
+    EXPECT_EQ(-1, ParseVersionReply(body, L"http://h", L"C:\\", offer));
+    EXPECT_FALSE(RequestVersionInfo(L"http://127.0.0.1:1/update", L"1.0", body));
+    EXPECT_FALSE(RequestVersionInfo(L"not an address", L"1.0", body));
+    EXPECT_FALSE(RequestVersionInfo(L"", L"1.0", body));
+}

@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "updater/commandline.h"
+#include "updater/imeclient.h"
+#include "updater/install.h"
+#include "updater/testkit.h"
+#include "updater/textformat.h"
+#include "updater/texttable.h"
+#include "updater/versioncheck.h"
+#include "updater/versionfile.h"
+#include "zip/zipbuilder.h"
+
+using namespace testkit;
+
+namespace {
+
+void SetWriteTime(const std::wstring& path, int64_t unixSeconds) {
+    HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ULARGE_INTEGER t;
+    t.QuadPart = static_cast<ULONGLONG>(unixSeconds) * 10000000ULL + 116444736000000000ULL;
+    FILETIME ft{t.LowPart, t.HighPart};
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+}
+
+std::wstring Utf16Body(const std::string& bytes) {
+    std::wstring text;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return text;
+}
+
+}  // namespace
+
+TEST(UpdaterTexts, PlaceholdersAreFilledInOrder) {
+    EXPECT_EQ(L"升级到 2.1.0 版本, (1 / 3 )",
+              FormatText(L"升级到 %s 版本, (%d / %d )", {L"2.1.0", L"1", L"3"}));
+    EXPECT_EQ(L"100% a ", FormatText(L"100%% %s %s", {L"a"}));
+    EXPECT_EQ(L"%x tail%", FormatText(L"%x tail%", {L"unused"}));
+}
+
+TEST(UpdaterTexts, TableFromDocumentAndFromResource) {
+    CCMTextTable table;
+    ASSERT_TRUE(table.LoadFromText(
+        L"<Config><String Id=\"7\" Text=\"a\\nb\"/><String Id=\"0\" Text=\"zero\"/>"
+        L"<String Id=\"x\" Text=\"bad\"/><String Id=\"8\" Text=\"c\"/></Config>"));
+    EXPECT_EQ(L"a\nb", table.Get(7));
+    EXPECT_EQ(L"c", table.Get(8));
+    EXPECT_EQ(L"", table.Get(0));
+    EXPECT_EQ(L"", table.Get(9));
+    EXPECT_FALSE(CCMTextTable().LoadFromText(L"<Other/>"));
+
+    CCMTextTable resource;
+    ASSERT_TRUE(resource.LoadFromResource(GetModuleHandleW(nullptr)));
+    EXPECT_EQ(L"Lumaveri有最新版本 %s 发布。\n[新版本升级内容]\n%s\n\n您是否需要在线升级?",
+              resource.Get(1000));
+    EXPECT_EQ(L"正在下载 %s ...(%s)", resource.Get(1003));
+    EXPECT_EQ(L"微软雅黑", resource.Get(1005));
+    EXPECT_EQ(
+        L"Lumaveri正在运行，系统尝试自动关闭它（如未能成功请手动关闭），然后再点击'确定'"
+        L"按钮继续升级!",
+        resource.Get(1010));
+    wchar_t title[64] = {};
+    LoadStringW(GetModuleHandleW(nullptr), 57344, title, 64);
+    EXPECT_STREQ(L"Lumaveri升级程序", title);
+}
+
+TEST(UpdaterCommandLine, QuotesSeparatorsAndLength) {
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"C:\\Program Files\\trevasko.exe", L"/TEST", L"my pkg.zip"}),
+        SplitCommandLine(L"\"C:\\Program Files\\trevasko.exe\"  \t \"/TEST\" \"my pkg.zip\""));
+    EXPECT_EQ((std::vector<std::wstring>{L"t.exe", L"ab cd", L""}),
+              SplitCommandLine(L"t.exe a\"b c\"d \"\""));
+    EXPECT_EQ((std::vector<std::wstring>{L"t.exe"}), SplitCommandLine(L"t.exe   "));
+    std::vector<std::wstring> longArg =
+        SplitCommandLine((L"t.exe " + std::wstring(300, L'q')).c_str());
+    ASSERT_EQ(2u, longArg.size());
+    EXPECT_EQ(std::wstring(259, L'q'), longArg[1]);
+}
+
+TEST(UpdaterVersionFile, LastElementsCountAndMissingFileMeansNothing) {
+    ScratchFolder dir(L"vf");
+    std::wstring path = dir.Path() + L"version.xml";
+    std::wstring version, base;
+    EXPECT_FALSE(ReadVersionFile(path, version, base));
+    EXPECT_EQ(L"", version);
+    ASSERT_TRUE(WriteUtf16File(path,
+                               L"<Config><Version>1.0</Version><Other>x</Other>"
+                               L"<Update>http://a</Update><Version>1.5.002</Version>"
+                               L"<Update>http://b:81/up</Update></Config>"));
+    ASSERT_TRUE(ReadVersionFile(path, version, base));
+    EXPECT_EQ(L"1.5.002", version);
+    EXPECT_EQ(L"http://b:81/up", base);
+}
+
+TEST(UpdaterVersionFile, ShorterVersionLeavesNoTraceAndReplacementIsWhole) {
+    ScratchFolder dir(L"vw");
+    std::wstring path = dir.Path() + L"version.xml";
+    ASSERT_TRUE(WriteUtf16File(path,
+                               L"<Config>\r\n<Version>10.20.30.40</Version>\r\n"
+                               L"<Update>http://h</Update>\r\n</Config>\r\n"));
+    ASSERT_TRUE(WriteVersionFile(path, L"1.0.001"));
+    std::string bytes = ReadFileBytes(path);
+    ASSERT_EQ("\xFF\xFE", bytes.substr(0, 2));
+    EXPECT_EQ(
+        L"<Config>\r\n<Version>1.0.001</Version>\r\n<Update>http://h</Update>\r\n</Config>\r\n",
+        Utf16Body(bytes));
+    EXPECT_FALSE(Exists(path + L".new"));
+
+    // When the new text cannot be written the old file stays whole.
+    ASSERT_TRUE(CreateDirectoryW((path + L".new").c_str(), nullptr));
+    EXPECT_FALSE(WriteVersionFile(path, L"9"));
+    EXPECT_EQ(bytes, ReadFileBytes(path));
+}
+
+TEST(UpdaterVersionReply, OnePackageGivesOneItem) {
+    VersionOffer offer;
+    EXPECT_EQ(1,
+              ParseVersionReply("{\"success\":true,\"versionnum\":\"2.1.0\",\"forcedupdate\":true,"
+                                "\"describle\":\"\xE4\xBF\xAE\xE5\xA4\x8D\",\"data\":[{\"name\":"
+                                "\"a.zip\",\"url\":\"/pkg/a.zip\"}]}",
+                                L"http://127.0.0.1:9/update", L"C:\\prog\\", offer));
+    EXPECT_EQ(L"2.1.0", offer.newVersion);
+    EXPECT_EQ(1, offer.forced);
+    EXPECT_EQ(L"修复", offer.description);
+    ASSERT_EQ(1u, offer.items.size());
+    EXPECT_EQ(L"a.zip", offer.items[0]->name);
+    EXPECT_EQ(L"http://127.0.0.1:9/update/pkg/a.zip", offer.items[0]->url);
+    EXPECT_EQ(L"C:\\prog\\update\\a.zip", offer.items[0]->localPath);
+    EXPECT_EQ(0u, offer.items[0]->size);
+}
+
+TEST(UpdaterVersionReply, NoUpdateFailureAndOddShapes) {
+    VersionOffer offer;
+    const std::wstring base = L"http://h", folder = L"C:\\p\\";
+    EXPECT_EQ(0, ParseVersionReply("{\"success\":false,\"versionnum\":\"2\",\"data\":"
+                                   "[{\"name\":\"a.zip\",\"url\":\"/a\"}]}",
+                                   base, folder, offer));
+    EXPECT_TRUE(offer.items.empty());
+    EXPECT_EQ(0, ParseVersionReply("{\"versionnum\":\"2\"}", base, folder, offer));
+    EXPECT_EQ(0, ParseVersionReply("{\"success\":true,\"versionnum\":\"2\",\"data\":[]}", base,
+                                   folder, offer));
+    EXPECT_EQ(L"2", offer.newVersion);
+    EXPECT_EQ(0, ParseVersionReply("{\"success\":true,\"versionnum\":\"2\",\"data\":null}", base,
+                                   folder, offer));
+    EXPECT_EQ(-1,
+              ParseVersionReply("<html><body>404 Not Found</body></html>", base, folder, offer));
+    EXPECT_EQ(-1, ParseVersionReply("", base, folder, offer));
+    EXPECT_EQ(-1, ParseVersionReply("[1,2]", base, folder, offer));
+    EXPECT_EQ(-1, ParseVersionReply(std::string(100000, '['), base, folder, offer));
+    // Wrong types are no update; elements that are not package objects are passed over.
+    EXPECT_EQ(
+        0, ParseVersionReply("{\"success\":\"true\",\"versionnum\":\"2\"}", base, folder, offer));
+    EXPECT_EQ(0,
+              ParseVersionReply(
+                  "{\"success\":true,\"versionnum\":2,\"data\":[{\"name\":\"a\",\"url\":\"/a\"}]}",
+                  base, folder, offer));
+    EXPECT_EQ(1,
+              ParseVersionReply("{\"success\":true,\"versionnum\":\"3\",\"data\":[5,{\"name\":1},"
+                                "{\"name\":\"b.zip\",\"url\":\"/b\"}]}",
+                                base, folder, offer));
+    ASSERT_EQ(1u, offer.items.size());
+    EXPECT_EQ(L"http://h/b", offer.items[0]->url);
+}
+
+TEST(UpdaterReplacement, VersionsCompareComponentByComponent) {
+    EXPECT_EQ(0, CompareVersionTexts(L"1.2", L"1.2.1"));
+    EXPECT_EQ(-1, CompareVersionTexts(L"1.2.1", L"1.10"));
+    EXPECT_EQ(1, CompareVersionTexts(L"2", L"1.9.9"));
+    EXPECT_EQ(0, CompareVersionTexts(L"", L""));
+    EXPECT_EQ(-1, CompareVersionTexts(L"x.5", L"1"));
+    EXPECT_EQ(0, CompareVersionTexts(L"1.a", L"1.0"));
+}
+
+TEST(UpdaterReplacement, NeedCopyByVersionResourceThenByTime) {
+    ScratchFolder dir(L"nc");
+    const std::wstring d = dir.Path();
+    ASSERT_EQ(L"1.2", GetFileVersionText(BuiltFile(L"tests\\ver_1_2.dll")));
+    ASSERT_EQ(L"1.2.1", GetFileVersionText(BuiltFile(L"tests\\ver_1_2_1.dll")));
+    CopyFileW(BuiltFile(L"tests\\ver_1_2.dll").c_str(), (d + L"v12.dll").c_str(), FALSE);
+    CopyFileW(BuiltFile(L"tests\\ver_1_2_1.dll").c_str(), (d + L"v121.dll").c_str(), FALSE);
+    CopyFileW(BuiltFile(L"tests\\ver_2_0.dll").c_str(), (d + L"v20.dll").c_str(), FALSE);
+    SetWriteTime(d + L"v12.dll", 1600000000);
+    SetWriteTime(d + L"v121.dll", 1500000000);
+    SetWriteTime(d + L"v20.dll", 1400000000);
+    // A newer file version in the target wins even against a later source.
+    EXPECT_FALSE(NeedCopy(d + L"v20.dll", d + L"v12.dll"));
+    EXPECT_TRUE(NeedCopy(d + L"v12.dll", d + L"v20.dll"));
+    // 1.2 against 1.2.1: equal as far as both go, so the time decides.
+    EXPECT_FALSE(NeedCopy(d + L"v12.dll", d + L"v121.dll"));
+    EXPECT_TRUE(NeedCopy(d + L"v121.dll", d + L"v12.dll"));
+
+    WriteFileBytes(d + L"old.txt", "old");
+    WriteFileBytes(d + L"new.txt", "new");
+    SetWriteTime(d + L"old.txt", 1500000000);
+    SetWriteTime(d + L"new.txt", 1500000001);
+    EXPECT_TRUE(NeedCopy(d + L"old.txt", d + L"new.txt"));
+    EXPECT_FALSE(NeedCopy(d + L"new.txt", d + L"old.txt"));
+    EXPECT_FALSE(NeedCopy(d + L"new.txt", d + L"new.txt"));
+    EXPECT_TRUE(NeedCopy(d + L"absent.txt", d + L"new.txt"));
+    EXPECT_FALSE(NeedCopy(d + L"new.txt", d + L"absent.txt"));
+}
+
+TEST(UpdaterTrees, MakeCopyAndDelete) {
+    ScratchFolder dir(L"tree");
+    const std::wstring d = dir.Path();
+    MakeDirs(d + L"src\\a\\b\\file.txt");
+    EXPECT_TRUE(GetFileAttributesW((d + L"src\\a\\b").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_FALSE(Exists(d + L"src\\a\\b\\file.txt"));
+    WriteFileBytes(d + L"src\\top.txt", "top");
+    WriteFileBytes(d + L"src\\a\\b\\deep.txt", "deep");
+    SetWriteTime(d + L"src\\top.txt", 1500000000);
+    MakeDirs(d + L"dst\\");
+    WriteFileBytes(d + L"dst\\top.txt", "kept");
+    SetWriteTime(d + L"dst\\top.txt", 1600000000);
+    EXPECT_TRUE(CopyTree(d + L"src", d + L"dst"));
+    EXPECT_EQ("kept", ReadFileBytes(d + L"dst\\top.txt"));
+    EXPECT_EQ("deep", ReadFileBytes(d + L"dst\\a\\b\\deep.txt"));
+    EXPECT_FALSE(CopyTree(d + L"nothing", d + L"dst2"));
+
+    SetFileAttributesW((d + L"dst\\a\\b\\deep.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(DeleteTree(d + L"dst"));
+    EXPECT_FALSE(Exists(d + L"dst"));
+}
+
+TEST(UpdaterInstall, ScriptCopiesFilesFoldersAndKeepsTheFirstReboot) {
+    ScratchFolder dir(L"inst");
+    const std::wstring program = dir.Path() + L"prog\\";
+    MakeDirs(program);
+    std::string script =
+        "<Config Reboot=\"2\">"
+        "<File Source=\"bin\\a.dll\" Target=\"lib\\deep\\a.dll\" BaseDir=\"Work\"/>"
+        "<Dir Source=\"data\" Target=\"data\" BaseDir=\"Work\"/>"
+        "<Other Source=\"plain.txt\" Target=\"other.txt\" BaseDir=\"Work\"/>"
+        "<File Source=\"plain.txt\" Target=\"lower.txt\" BaseDir=\"system\"/>"
+        "</Config>";
+    ZipEntrySpec setup;
+    setup.name = "setup.xml";
+    setup.data = "\xFF\xFE";
+    for (char c : script) setup.data += std::string{c, '\0'};
+    std::string first = ZipBuilder()
+                            .Add("bin/a.dll", "A")
+                            .Add("data/x.txt", "X")
+                            .Add("data/sub/y.txt", "Y")
+                            .Add("plain.txt", "P")
+                            .Add(setup)
+                            .Build();
+    const std::wstring package = dir.Path() + L"one.zip";
+    WriteFileBytes(package, first);
+
+    wchar_t current[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, current);
+    SetCurrentDirectoryW(dir.Path().c_str());
+    int reboot = 0;
+    UnpackPackage(package);
+    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    RemovePackage(package);
+    SetCurrentDirectoryW(current);
+
+    EXPECT_EQ(2, reboot);
+    EXPECT_EQ("A", ReadFileBytes(program + L"lib\\deep\\a.dll"));
+    EXPECT_EQ("X", ReadFileBytes(program + L"data\\x.txt"));
+    EXPECT_EQ("Y", ReadFileBytes(program + L"data\\sub\\y.txt"));
+    EXPECT_FALSE(Exists(program + L"other.txt"));
+    // "system" in lower case is no base: the target is relative to the current folder.
+    EXPECT_EQ("P", ReadFileBytes(dir.Path() + L"lower.txt"));
+    EXPECT_FALSE(Exists(package));
+    EXPECT_FALSE(Exists(package + L".DIR"));
+
+    // A second package asking for reboot 1 does not lower the first one's 2.
+    std::string second = "<Config Reboot=\"1\"/>";
+    ZipEntrySpec setup2;
+    setup2.name = "setup.xml";
+    setup2.data = "\xFF\xFE";
+    for (char c : second) setup2.data += std::string{c, '\0'};
+    WriteFileBytes(package, ZipBuilder().Add(setup2).Build());
+    UnpackPackage(package);
+    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    RemovePackage(package);
+    EXPECT_EQ(2, reboot);
+}
+
+TEST(UpdaterInstall, BrokenOrScriptlessPackagesInstallNothingButAreRemoved) {
+    ScratchFolder dir(L"broken");
+    const std::wstring program = dir.Path() + L"prog\\";
+    MakeDirs(program);
+    const std::wstring package = dir.Path() + L"bad.zip";
+    int reboot = 0;
+    WriteFileBytes(package, "this is not an archive");
+    UnpackPackage(package);
+    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    RemovePackage(package);
+    EXPECT_FALSE(Exists(package));
+    EXPECT_FALSE(Exists(package + L".DIR"));
+
+    WriteFileBytes(package, ZipBuilder().Add("file.txt", "f").Build());
+    UnpackPackage(package);
+    EXPECT_EQ("f", ReadFileBytes(package + L".DIR\\file.txt"));
+    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    RemovePackage(package);
+    EXPECT_FALSE(Exists(program + L"file.txt"));
+    EXPECT_FALSE(Exists(package + L".DIR"));
+    EXPECT_EQ(0, reboot);
+}
+
+TEST(UpdaterClient, FoundByFullPathAndAskedToExit) {
+    ScratchFolder dir(L"ime");
+    const std::wstring exe = dir.Path() + L"quorbel.exe";
+    ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), exe.c_str(), FALSE));
+    EXPECT_FALSE(IsProgramRunning(exe));
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + exe + L"\"";
+    ASSERT_TRUE(CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               dir.Path().c_str(), &si, &pi));
+    WaitForInputIdle(pi.hProcess, 30000);
+    for (int i = 0; i < 200 && !FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr); ++i) Sleep(50);
+    EXPECT_TRUE(IsProgramRunning(exe));
+    std::wstring upper = exe;
+    CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    EXPECT_TRUE(IsProgramRunning(upper));
+    EXPECT_FALSE(IsProgramRunning(dir.Path() + L"other\\quorbel.exe"));
+    EXPECT_TRUE(AskImeClientToExit());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_FALSE(IsProgramRunning(exe));
+    EXPECT_FALSE(AskImeClientToExit());
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+// Shared pieces of the updater tests: a scratch folder, file helpers, the simulator's control
+// API, and a driver that answers the updater's message boxes from another thread.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testkit {
+
+std::string ReadFileBytes(const std::wstring& path);  // "<missing>" when unreadable
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// UTF-16LE with a byte-order mark, as version.xml and setup.xml are stored.
+bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
+bool Exists(const std::wstring& path);
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
+// A Unix path from the test environment as a Windows path (Z:\...).
+std::wstring EnvPath(const char* name);
+
+// A fresh folder under %TEMP% (with a trailing backslash), removed with its contents.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::wstring& tag);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::wstring& Path() const { return m_path; }
+
+private:
+    std::wstring m_path;
+};
+
+// One private lane of the simulator; reset on creation.
+class SimLane {
+public:
+    explicit SimLane(const std::string& lane);
+    // http://127.0.0.1:PORT/_lane/<lane>
+    std::wstring Base() const;
+    int Port() const { return m_port; }
+    bool Reset();
+    bool Fault(const std::string& json);
+    bool Fixture(const std::string& json);
+    // Each recorded request as {method, path, range header, body}.
+    struct Request {
+        std::string method, path, range, body, contentType;
+    };
+    std::vector<Request> Requests();
+    // GET of a package's whole body from the lane.
+    std::string Package(const std::string& name);
+
+private:
+    bool Call(const char* verb, const std::string& path, const std::string& body,
+              std::string* reply, DWORD* status = nullptr);
+    int m_port = 0;
+    std::string m_lane;
+};
+
+// What one message box showed and which button answered it.
+struct BoxSeen {
+    std::wstring text;
+    bool hasYes = false, hasNo = false, hasOk = false;
+};
+
+// Answers message boxes captioned "Lumaveri升级程序" of one process, in order: answers[i] is
+// the button id (IDYES, IDNO, IDOK) for the i-th box. Runs on its own thread until Stop().
+class BoxDriver {
+public:
+    BoxDriver(DWORD processId, std::vector<int> answers);
+    ~BoxDriver();
+    BoxDriver(const BoxDriver&) = delete;
+    BoxDriver& operator=(const BoxDriver&) = delete;
+    void Stop();
+    std::vector<BoxSeen> Seen();
+
+private:
+    static DWORD WINAPI Thread(void* self);
+    void Run();
+    DWORD m_processId;
+    std::vector<int> m_answers;
+    std::vector<BoxSeen> m_seen;
+    CRITICAL_SECTION m_lock;
+    volatile LONG m_stop = 0;
+    HANDLE m_thread = nullptr;
+};
+
+// The program-folder copy of a built binary from the build tree (tests/, dist/, tools/).
+std::wstring BuiltFile(const std::wstring& relative);
+
+}  // namespace testkit

@@ -1,0 +1,1 @@
+int verfile_marker = 1;

@@ -1,0 +1,116 @@
+// The worker side of CCMUpdateDlg: everything here runs on the worker thread and reaches the
+// controls only through the CCMProgressView setters.
+#include "updater/ccmupdatedlg.h"
+
+#include <shellapi.h>
+
+#include "updater/download.h"
+#include "updater/imeclient.h"
+#include "updater/install.h"
+#include "updater/textformat.h"
+#include "updater/versionfile.h"
+
+namespace {
+
+bool FileExists(const std::wstring& path) {
+    DWORD attrs = GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+void CCMUpdateDlg::RunUpdateWorker() {
+    m_cancel = 0;
+    bool timerStarted = false;
+    bool proceed = true;
+    if (!m_state.testMode) {
+        for (;;) {
+            for (size_t i = 0; i < m_state.items.size() && !m_cancel; ++i) DownloadItem(i);
+            if (m_cancel) {
+                proceed = false;
+                break;
+            }
+            bool all = true;
+            for (const auto& item : m_state.items) all = all && FileExists(item->localPath);
+            if (all) break;
+            if (ShowUpdateMessage(nullptr, Text(1004), MB_YESNO) != IDYES) {
+                StartCloseTimer();
+                timerStarted = true;
+                m_cancel = 1;
+                proceed = false;
+                break;
+            }
+        }
+    }
+    if (proceed) {
+        CloseImeClient();
+        SetProgress(0);
+        size_t count = m_state.items.size();
+        bool all = true;
+        for (size_t k = 0; k < count; ++k) {
+            all = InstallItem(k) && all;
+            SetProgress(static_cast<int>(100 * (k + 1) / count));
+        }
+        if (all) {
+            WriteVersionFile(m_state.programFolder + L"version.xml", m_state.newVersion);
+            if (m_state.reboot != 0)
+                OfferReboot();
+            else
+                OfferRestart();
+        }
+    }
+    if (!timerStarted) StartCloseTimer();
+}
+
+bool CCMUpdateDlg::DownloadItem(size_t index) {
+    UpdateItem& item = *m_state.items[index];
+    DownloadTexts texts;
+    texts.versionLabel = FormatText(Text(1002), {m_state.newVersion, std::to_wstring(index + 1),
+                                                 std::to_wstring(m_state.items.size())});
+    texts.statusPattern = Text(1003);
+    return DownloadPackage(item, texts, m_cancel, *this);
+}
+
+bool CCMUpdateDlg::InstallItem(size_t index) {
+    const UpdateItem& item = *m_state.items[index];
+    SetStatusLine(FormatText(Text(1008), {item.name}));
+    UnpackPackage(item.localPath);
+    wchar_t current[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, current);
+    SetStatusLine(FormatText(Text(1009), {item.name}));
+    RunSetupScript(item.localPath + L".DIR\\", m_state.programFolder, m_state.reboot, m_hWnd);
+    RemovePackage(item.localPath);
+    SetCurrentDirectoryW(current);
+    return true;
+}
+
+void CCMUpdateDlg::CloseImeClient() {
+    std::wstring target = m_state.programFolder + L"quorbel.exe";
+    while (!m_cancel) {
+        if (!IsProgramRunning(target)) return;
+        AskImeClientToExit();
+        ShowUpdateMessage(nullptr, Text(1010), MB_OK);
+    }
+}
+
+void CCMUpdateDlg::OfferRestart() {
+    if (ShowUpdateMessage(nullptr, Text(1006), MB_YESNO) != IDYES) return;
+    std::wstring client = m_state.programFolder + L"quorbel.exe";
+    ShellExecuteW(m_hWnd, L"open", client.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CCMUpdateDlg::OfferReboot() {
+    if (ShowUpdateMessage(nullptr, Text(1007), MB_YESNO) != IDYES) return;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+        return;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    bool granted =
+        LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid) &&
+        AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+        GetLastError() == ERROR_SUCCESS;
+    CloseHandle(token);
+    if (granted) ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0);
+}

@@ -1,0 +1,185 @@
+#include "updater/install.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+#include <vector>
+
+#include "common/xml/ntxmlparse.h"
+#include "common/zip/ntziparchive.h"
+#include "updater/versionfile.h"
+
+namespace {
+
+std::wstring WithSlash(const std::wstring& path) {
+    if (!path.empty() && path.back() == L'\\') return path;
+    return path + L'\\';
+}
+
+bool GetWriteTime(const std::wstring& path, FILETIME& time) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    time = data.ftLastWriteTime;
+    return true;
+}
+
+// Leading component of a version text as a number; rest receives what follows its ".".
+long LeadingComponent(const std::wstring& text, std::wstring& rest, bool& hasRest) {
+    size_t dot = text.find(L'.');
+    std::wstring head = text.substr(0, dot);
+    hasRest = dot != std::wstring::npos;
+    rest = hasRest ? text.substr(dot + 1) : std::wstring();
+    for (wchar_t c : head) {
+        if (c < L'0' || c > L'9') return 0;
+    }
+    return head.empty() ? 0 : std::wcstol(head.c_str(), nullptr, 10);
+}
+
+std::wstring SystemFolder() {
+    wchar_t buf[MAX_PATH] = {};
+    UINT n = GetSystemDirectoryW(buf, MAX_PATH);
+    return WithSlash(std::wstring(buf, n < MAX_PATH ? n : 0));
+}
+
+std::wstring BaseFor(const std::wstring& baseDir, const std::wstring& programFolder,
+                     const std::wstring& systemFolder) {
+    if (baseDir == L"Work") return programFolder;
+    if (baseDir == L"System") return systemFolder;
+    return std::wstring();
+}
+
+}  // namespace
+
+std::wstring GetFileVersionText(const std::wstring& path) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return std::wstring();
+    std::vector<unsigned char> info(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, info.data())) return std::wstring();
+    for (const wchar_t* key :
+         {L"\\StringFileInfo\\040904b0\\FileVersion", L"\\StringFileInfo\\080404b0\\FileVersion"}) {
+        void* value = nullptr;
+        UINT len = 0;
+        if (VerQueryValueW(info.data(), key, &value, &len) && value && len > 0)
+            return std::wstring(static_cast<const wchar_t*>(value));
+    }
+    return std::wstring();
+}
+
+int CompareVersionTexts(const std::wstring& a, const std::wstring& b) {
+    std::wstring left = a, right = b;
+    for (;;) {
+        std::wstring leftRest, rightRest;
+        bool leftMore = false, rightMore = false;
+        long l = LeadingComponent(left, leftRest, leftMore);
+        long r = LeadingComponent(right, rightRest, rightMore);
+        if (l != r) return l < r ? -1 : 1;
+        if (!leftMore || !rightMore) return 0;
+        left.swap(leftRest);
+        right.swap(rightRest);
+    }
+}
+
+bool NeedCopy(const std::wstring& target, const std::wstring& source) {
+    int order = CompareVersionTexts(GetFileVersionText(target), GetFileVersionText(source));
+    if (order != 0) return order < 0;
+    FILETIME targetTime{}, sourceTime{};
+    bool haveTarget = GetWriteTime(target, targetTime);
+    bool haveSource = GetWriteTime(source, sourceTime);
+    if (!haveTarget) return haveSource;
+    return haveSource && CompareFileTime(&targetTime, &sourceTime) < 0;
+}
+
+bool CopyTree(const std::wstring& source, const std::wstring& target) {
+    std::wstring from = WithSlash(source), to = WithSlash(target);
+    CreateDirectoryW(to.c_str(), nullptr);
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((from + L"*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    do {
+        std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CopyTree(from + name, to + name);
+        else if (NeedCopy(to + name, from + name))
+            CopyFileW((from + name).c_str(), (to + name).c_str(), FALSE);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return true;
+}
+
+bool DeleteTree(const std::wstring& folder) {
+    std::wstring base = WithSlash(folder);
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((base + L"*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            bool ok;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                ok = DeleteTree(base + name);
+            } else {
+                SetFileAttributesW((base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                ok = DeleteFileW((base + name).c_str()) != 0;
+            }
+            if (!ok) break;
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    SetFileAttributesW(base.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return RemoveDirectoryW(base.c_str()) != 0;
+}
+
+void MakeDirs(const std::wstring& path) {
+    for (size_t at = path.find(L'\\'); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        CreateDirectoryW(path.substr(0, at + 1).c_str(), nullptr);
+}
+
+void UnpackPackage(const std::wstring& packagePath) {
+    std::wstring folder = packagePath + L".DIR\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CNTZipArchive archive;
+    if (!archive.Open(packagePath)) return;
+    for (int i = 0; i < archive.GetCount(); ++i) {
+        std::wstring name = archive.GetItemName(i);
+        if (!name.empty()) archive.ExtractItem(i, folder + name);
+    }
+}
+
+void RunSetupScript(const std::wstring& unpackFolder, const std::wstring& programFolder,
+                    int& reboot, HWND owner) {
+    std::wstring text;
+    if (!ReadUtf16File(unpackFolder + L"setup.xml", text)) return;
+    CNTXMLParse xml;
+    xml.SetDoc(text);
+    if (!xml.FindElem(L"Config")) return;
+    if (reboot == 0)
+        reboot = static_cast<int>(std::wcstol(xml.GetAttrib(L"Reboot").c_str(), nullptr, 10));
+    std::wstring systemFolder = SystemFolder();
+    xml.IntoElem();
+    while (xml.FindElem()) {
+        std::wstring tag = xml.GetTagName();
+        std::wstring base = BaseFor(xml.GetAttrib(L"BaseDir"), programFolder, systemFolder);
+        if (tag == L"File") {
+            std::wstring source = unpackFolder + xml.GetAttrib(L"Source");
+            std::wstring target = base + xml.GetAttrib(L"Target");
+            size_t slash = target.rfind(L'\\');
+            if (slash != std::wstring::npos) MakeDirs(target.substr(0, slash + 1));
+            if (NeedCopy(target, source)) CopyFileW(source.c_str(), target.c_str(), FALSE);
+        } else if (tag == L"Dir") {
+            CopyTree(unpackFolder + xml.GetAttrib(L"Source"), base + xml.GetAttrib(L"Target"));
+        } else if (tag == L"Shell") {
+            std::wstring target = base + xml.GetAttrib(L"Target");
+            size_t slash = target.rfind(L'\\');
+            if (slash != std::wstring::npos) SetCurrentDirectoryW(target.substr(0, slash).c_str());
+            std::wstring option = xml.GetAttrib(L"Option");
+            ShellExecuteW(owner, L"open", target.c_str(), option.c_str(), nullptr, SW_SHOWNORMAL);
+        }
+    }
+}
+
+void RemovePackage(const std::wstring& packagePath) {
+    DeleteTree(packagePath + L".DIR\\");
+    DeleteFileW(packagePath.c_str());
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#define IDI_UPDATE 128
+#define IDR_TEXTS 129
+#define IDD_UPDATE 102
+#define IDS_APP_TITLE 57344
+#define IDC_STATUS 1000
+#define IDC_PROGRESS 1001
+#define IDC_VERSION 1002

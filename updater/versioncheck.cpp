@@ -1,0 +1,94 @@
+#include "updater/versioncheck.h"
+
+#include <json/json.h>
+
+#include "common/util/ntstringconvert.h"
+#include "updater/framework/ccminternetsession.h"
+
+namespace {
+
+std::string ToUtf8(const std::wstring& w) {
+    if (w.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr,
+                        nullptr);
+    return s;
+}
+
+// jsoncpp reports some damage (nesting too deep) by throwing; that must not leave here.
+bool ParseJson(const std::string& text, Json::Value& root) {
+    try {
+        Json::CharReaderBuilder builder;
+        std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+        std::string errors;
+        return reader->parse(text.data(), text.data() + text.size(), &root, &errors);
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool RequestVersionInfo(const std::wstring& updateBase, const std::wstring& version,
+                        std::string& body) {
+    body.clear();
+    std::wstring server, object;
+    INTERNET_PORT port = 0;
+    if (!CCMParseUrl(updateBase + L"/version/interfaces/version/getVersionInfo.htm", server, port,
+                     object))
+        return false;
+    CCMInternetSession session;
+    if (!session.IsOpen()) return false;
+    session.SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, 5000);
+    session.SetOption(INTERNET_OPTION_CONNECT_RETRIES, 1);
+    CCMHttpConnection connection = session.GetHttpConnection(server, port);
+    if (!connection.IsOpen()) return false;
+    CCMHttpFile request = connection.OpenRequest(L"POST", object, INTERNET_FLAG_KEEP_CONNECTION);
+    if (!request.IsOpen()) return false;
+    request.AddRequestHeaders(L"Content-Type: application/x-www-form-urlencoded\r\n");
+    request.AddRequestHeaders(L"Connection: Keep-Alive\r\n");
+    std::string form = ToUtf8(L"version=" + version + L"&type=0");
+    if (!request.SendRequest(form.data(), static_cast<DWORD>(form.size()))) return false;
+    char block[1024];
+    for (;;) {
+        long got = request.Read(block, sizeof(block));
+        if (got < 0) return false;
+        if (got == 0) break;
+        body.append(block, static_cast<size_t>(got));
+    }
+    return true;
+}
+
+int ParseVersionReply(const std::string& body, const std::wstring& updateBase,
+                      const std::wstring& programFolder, VersionOffer& offer) {
+    offer = VersionOffer();
+    Json::Value root;
+    if (!ParseJson(body, root) || !root.isObject()) return -1;
+    const Json::Value& success = root["success"];
+    if (!success.isBool() || !success.asBool()) return 0;
+    const Json::Value& version = root["versionnum"];
+    const Json::Value& forced = root["forcedupdate"];
+    const Json::Value& notes = root["describle"];
+    if (!version.isString() || (!forced.isNull() && !forced.isBool()) ||
+        (!notes.isNull() && !notes.isString()))
+        return 0;
+    offer.newVersion = CNTStringConvert::UTF8ToUnicode(version.asCString());
+    offer.forced = forced.isBool() && forced.asBool() ? 1 : 0;
+    offer.description =
+        notes.isString() ? CNTStringConvert::UTF8ToUnicode(notes.asCString()) : std::wstring();
+    const Json::Value& data = root["data"];
+    if (data.isArray()) {
+        for (const Json::Value& entry : data) {
+            if (!entry.isObject() || !entry["name"].isString() || !entry["url"].isString())
+                continue;
+            auto item = std::make_unique<UpdateItem>();
+            item->name = CNTStringConvert::UTF8ToUnicode(entry["name"].asCString());
+            item->url = updateBase + CNTStringConvert::UTF8ToUnicode(entry["url"].asCString());
+            item->localPath = programFolder + L"update\\" + item->name;
+            offer.items.push_back(std::move(item));
+        }
+    }
+    return offer.items.empty() ? 0 : 1;
+}
