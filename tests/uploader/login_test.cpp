@@ -35,7 +35,9 @@ TEST(LoginType, MobileIsOneAndTenDigitsUnanchored) {
     EXPECT_EQ(TypeOf(L"13812345678"), kLoginMobile);
     EXPECT_EQ(TypeOf(L"tel13812345678x"), kLoginMobile);
     EXPECT_EQ(TypeOf(L"0013812345678"), kLoginMobile);
-    EXPECT_EQ(TypeOf(L"2221000000000"), kLoginMobile);
+    // The "1" need not start the run of digits.
+    EXPECT_EQ(TypeOf(L"22210000000000"), kLoginMobile);
+    EXPECT_EQ(TypeOf(L"2221000000000"), kLoginUserName);
     EXPECT_EQ(TypeOf(L"1381234567"), kLoginUserName);
     EXPECT_EQ(TypeOf(L"23812345678"), kLoginUserName);
     EXPECT_EQ(TypeOf(L"138-1234-5678"), kLoginUserName);

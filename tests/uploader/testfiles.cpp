@@ -16,22 +16,31 @@ struct FindCloser {
     void operator()(HANDLE h) const { FindClose(h); }
 };
 
-void RemoveTree(const std::wstring& folder) {
+// Entries of a folder without "." and "..", with whether each is a folder.
+std::vector<std::pair<std::wstring, bool>> Entries(const std::wstring& folder) {
+    std::vector<std::pair<std::wstring, bool>> out;
     WIN32_FIND_DATAW entry;
     HANDLE first = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    if (first != INVALID_HANDLE_VALUE) {
-        std::unique_ptr<void, FindCloser> find(first);
-        do {
-            std::wstring name = entry.cFileName;
-            if (name == L"." || name == L"..") continue;
-            std::wstring path = folder + L"\\" + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(find.get(), &entry));
+    if (first == INVALID_HANDLE_VALUE) return out;
+    std::unique_ptr<void, FindCloser> find(first);
+    do {
+        std::wstring name = entry.cFileName;
+        if (name != L"." && name != L"..") {
+            out.emplace_back(name, (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+        }
+    } while (FindNextFileW(find.get(), &entry));
+    return out;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    for (const auto& entry : Entries(folder)) {
+        std::wstring path = folder + L"\\" + entry.first;
+        if (entry.second) {
+            RemoveTree(path);
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
     }
     RemoveDirectoryW(folder.c_str());
 }
@@ -94,6 +103,12 @@ std::string ReadBytes(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::wstring> ListNames(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    for (const auto& entry : Entries(folder)) names.push_back(entry.first);
+    return names;
 }
 
 void PictureSize(const std::wstring& path, int& width, int& height) {

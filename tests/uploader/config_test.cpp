@@ -1,0 +1,54 @@
+// Reading the service base from config.xml in the program folder.
+#include <gtest/gtest.h>
+
+#include "testfiles.h"
+#include "uploader/service/serviceconfig.h"
+
+namespace {
+
+std::string Utf16le(const std::string& ascii) {
+    std::string out;
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+class ConfigTest : public ::testing::Test {
+protected:
+    bool Read(const std::string& bytes, std::string& base) {
+        EXPECT_TRUE(WriteBytes(dir.Path() + L"\\config.xml", bytes));
+        return ReadServiceBase(dir.Path() + L"\\", base);
+    }
+    CScratchFolder dir{L"config"};
+};
+
+TEST_F(ConfigTest, ReadsTheServiceBase) {
+    std::string base;
+    ASSERT_TRUE(
+        Read(Utf16le("<config><SSOUrlBase>https://sso.example.cn</SSOUrlBase></config>"), base));
+    EXPECT_EQ(base, "https://sso.example.cn");
+}
+
+TEST_F(ConfigTest, LastOfSeveralCountsAndOtherChildrenAreIgnored) {
+    std::string base;
+    ASSERT_TRUE(Read(Utf16le("<?xml version=\"1.0\"?>\r\n<config><Other>x</Other>"
+                             "<SSOUrlBase>http://a</SSOUrlBase><SSOUrlBase>http://b:81"
+                             "</SSOUrlBase></config>") +
+                         "\n",  // an odd last byte is dropped
+                     base));
+    EXPECT_EQ(base, "http://b:81");
+}
+
+TEST_F(ConfigTest, UnusableFilesGiveNoBase) {
+    std::string base = "stale";
+    EXPECT_FALSE(Read("<config><SSOUrlBase>http://a</SSOUrlBase></config>", base));
+    EXPECT_EQ(base, "");
+    EXPECT_FALSE(Read(Utf16le("<config><SSOUrlBase></SSOUrlBase></config>"), base));
+    EXPECT_FALSE(Read(Utf16le("<settings><SSOUrlBase>http://a</SSOUrlBase></settings>"), base));
+    EXPECT_FALSE(Read("", base));
+    EXPECT_FALSE(ReadServiceBase(dir.Path() + L"\\missing\\", base));
+}
+
+}  // namespace
