@@ -414,6 +414,13 @@ class Recording(SimTest):
         self.assertEqual(base64.b64decode(recorded[0]["body_b64"]), b"version=1&type=0")
         self.assertEqual(recorded[0]["parts"], [])
 
+    def test_absolute_form_target_is_served_and_recorded_as_a_path(self):
+        target = b"http://127.0.0.1:%d/api/ClientPublic/getSchoolUserType?xsid=" % PORT
+        status, _, body = raw_request(target + LIHUA.encode())
+        self.assertEqual((status, json.loads(body)["extension"]), (200, "s3"))
+        self.assertEqual(requests()[0]["path"],
+                         "/api/ClientPublic/getSchoolUserType?xsid=" + LIHUA)
+
     def test_lanes_keep_records_and_faults_apart(self):
         control("fault", {"path": "/", "kind": "html500", "count": 0}, lane="/_lane/a")
         self.assertEqual(call("GET", "/x", lane="/_lane/a")[0], 500)
@@ -434,6 +441,26 @@ class Recording(SimTest):
                 self.assertEqual(json.loads(reply.read())["extension"], "s3")
         finally:
             conn.close()
+
+
+class StartUp(unittest.TestCase):
+    def start(self, fixture_text):
+        fixture = os.path.join(WORK, "bad-fixture.json")
+        with open(fixture, "w", encoding="utf-8") as f:
+            f.write(fixture_text)
+        port_file = os.path.join(WORK, "bad.port")
+        run = subprocess.run([sys.executable, SIMULATOR, "--daemon", "--port-file", port_file,
+                              "--fixture", fixture], capture_output=True, text=True, timeout=30)
+        self.assertFalse(os.path.exists(port_file))
+        return run.returncode, run.stderr
+
+    def test_bad_fixture_stops_start_up_with_a_reason(self):
+        code, message = self.start('{"accounts": [')
+        self.assertEqual(code, 1)
+        self.assertIn("cannot read fixture", message)
+        code, message = self.start('{"packages": {"gone.zip": {"folder": "no-such-folder"}}}')
+        self.assertEqual(code, 1)
+        self.assertIn('package "gone.zip": no folder', message)
 
 
 if __name__ == "__main__":

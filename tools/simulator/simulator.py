@@ -51,6 +51,7 @@ PACKAGE_PREFIX = "/update/pkg/"
 class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
+    request_queue_size = 64
 
     def __init__(self, fixture, packages, log):
         super().__init__(("127.0.0.1", 0), Handler)
@@ -88,7 +89,7 @@ class Handler(BaseHTTPRequestHandler):
         if body is None:
             self._send(html_reply(400, "Bad Request"), close=True)
             return
-        lane_id, target, prefix = split_lane(self.path.encode("latin-1"))
+        lane_id, target, prefix = split_lane(origin_form(self.path.encode("latin-1")))
         lane = self.server.lanes.get(lane_id)
         if lane is None:
             self._send(html_reply(503, "Too Many Lanes"))
@@ -224,6 +225,15 @@ class Handler(BaseHTTPRequestHandler):
             self.close_connection = True
 
 
+def origin_form(raw_target):
+    """An absolute-form target (http://host:port/path), as proxies' clients send it, without
+    its scheme and authority."""
+    if raw_target[:7].lower() != b"http://":
+        return raw_target
+    slash = raw_target.find(b"/", 7)
+    return raw_target[slash:] if slash >= 0 else b"/"
+
+
 def _fault_reply(fault):
     kind = fault["kind"]
     if kind == "html404":
@@ -338,6 +348,7 @@ def main(argv):
             print("simulator listening on 127.0.0.1:%d (pid %d)" % (port, pid))
             return 0
         os.setsid()
+        os.chdir("/")
         # Let go of the caller's terminal and pipes, or ctest would wait for us.
         null = os.open(os.devnull, os.O_RDWR)
         for fd in (0, 1, 2):
