@@ -18,10 +18,12 @@ HWND CNTWindow::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exSt
                        int width, int height, HMENU menu) {
     bool registered = GetSuperClassName() ? RegisterSuperclass() : RegisterWindowClass();
     if (!registered) return nullptr;
-    m_hWnd = ::CreateWindowExW(exStyle, GetWindowClassName(), name, style, x, y, width, height,
-                               parent, menu, m_hInstance, this);
-    if (m_hWnd) ::UpdateWindow(m_hWnd);
-    return m_hWnd;
+    // The handle is stored on WM_NCCREATE; when creation fails the object may already have
+    // deleted itself in OnFinalMessage, so it is not touched afterwards.
+    HWND hWnd = ::CreateWindowExW(exStyle, GetWindowClassName(), name, style, x, y, width, height,
+                                  parent, menu, m_hInstance, this);
+    if (hWnd) ::UpdateWindow(hWnd);
+    return hWnd;
 }
 
 HWND CNTWindow::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, const RECT& rc,
@@ -60,20 +62,22 @@ void CNTWindow::ShowWindow(bool show, bool takeFocus) {
 }
 
 UINT CNTWindow::ShowModal() {
-    if (!::IsWindow(m_hWnd)) return 0;
+    // Only locals after the window is gone: OnFinalMessage may have deleted this object.
+    HWND hWnd = m_hWnd;
+    if (!::IsWindow(hWnd)) return 0;
     UINT result = 0;
-    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
-    ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    HWND owner = ::GetWindow(hWnd, GW_OWNER);
+    ::ShowWindow(hWnd, SW_SHOWNORMAL);
     if (owner) ::EnableWindow(owner, FALSE);
     MSG msg = {};
     bool quit = false;
-    while (::IsWindow(m_hWnd)) {
+    while (::IsWindow(hWnd)) {
         BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) {
             quit = got == 0;
             break;
         }
-        if (msg.message == WM_CLOSE && msg.hwnd == m_hWnd) {
+        if (msg.message == WM_CLOSE && msg.hwnd == hWnd) {
             result = static_cast<UINT>(msg.wParam);
             // The owner must be active again before this window goes, or another
             // application's window would come to the front.

@@ -73,8 +73,8 @@ protected:
             return nullptr;
         m_processes.push_back(pi.hProcess);
         // Listed with its modules only once it runs: wait for its signal.
-        std::wstring name = L"ostrafel-ready-" + std::to_wstring(pi.dwProcessId);
-        HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+        std::wstring eventName = L"ostrafel-ready-" + std::to_wstring(pi.dwProcessId);
+        HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
         ::ResumeThread(pi.hThread);
         ::CloseHandle(pi.hThread);
         HANDLE both[2] = {ready, pi.hProcess};

@@ -60,17 +60,18 @@ TEST_F(RegEditTest, TypedValuesRoundTrip) {
     EXPECT_EQ(read.ReadBin(L"Bin", small, sizeof(small)), 0);
 }
 
-TEST_F(RegEditTest, StringIsStoredWithoutTerminator) {
-    CNTRegEdit reg(Key(L"Raw").c_str());
-    ASSERT_TRUE(reg.WriteString(L"S", L"abc"));
+TEST_F(RegEditTest, StringWithoutTerminatorReadsBackExactly) {
     HKEY key;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, Key(L"Raw").c_str(), 0, KEY_READ, &key), 0);
-    DWORD type = 0, size = 0;
-    ::RegQueryValueExW(key, L"S", nullptr, &type, nullptr, &size);
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, Key(L"Raw").c_str(), 0, nullptr, 0,
+                                KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              0);
+    const wchar_t text[] = L"abcd";
+    ::RegSetValueExW(key, L"S", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 6);
     ::RegCloseKey(key);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(size, 6u);
+    CNTRegEdit reg(Key(L"Raw").c_str());
     EXPECT_EQ(reg.ReadString(L"S", L""), L"abc");
+    ASSERT_TRUE(reg.WriteString(L"T", L"xyz"));
+    EXPECT_EQ(reg.ReadString(L"T", L""), L"xyz");
 }
 
 TEST_F(RegEditTest, WrongTypesAndSizesGiveTheDefault) {

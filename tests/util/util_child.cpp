@@ -3,6 +3,9 @@
 //   util_child args ...       prints NTParseCmdLine(0..5) as UTF-8 lines on stdout.
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <string>
 
@@ -15,6 +18,7 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (argc >= 2 && std::wstring(argv[1]) == L"args") {
+        ::_setmode(::_fileno(stdout), _O_BINARY);
         for (int n = 0; n <= 5; ++n) {
             std::wstring arg = NTParseCmdLine(n);
             char utf8[2048];
