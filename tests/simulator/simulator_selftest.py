@@ -285,6 +285,11 @@ class Update(SimTest):
         control("reset")
         self.assertFalse(self.check("version=1.0&type=0")["forcedupdate"])
 
+    def test_package_list_other_than_names_is_passed_on(self):
+        control("fixture", {"update": {"packages": None}})
+        offer = self.check("version=1.0&type=0")
+        self.assertEqual((offer["success"], offer["data"]), (True, None))
+
     def test_package_is_a_zip_with_a_utf16_setup_script(self):
         status, reply, body = call("GET", "/update/pkg/core.zip")
         self.assertEqual((status, int(reply.getheader("Content-Length"))), (200, len(body)))

@@ -20,6 +20,7 @@ import socket
 import sys
 import threading
 import time
+import traceback
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -110,8 +111,12 @@ class Handler(BaseHTTPRequestHandler):
             self._send(_fault_reply(fault))
             return
         base = "http://127.0.0.1:%d%s" % (self.server.server_address[1], prefix)
-        reply = self._serve(lane.fixture(), method, path, parse_query(raw_query), body, parts,
-                            base, kind == "ignore_range")
+        try:
+            reply = self._serve(lane.fixture(), method, path, parse_query(raw_query), body, parts,
+                                base, kind == "ignore_range")
+        except Exception:  # a fixture shape the services do not expect: say so, stay up
+            self.server.write_log(traceback.format_exc())
+            reply = html_reply(500, "Simulator Error")
         if kind == "short":
             self._send(reply, announce=len(reply.body) + fault.get("extra", 100), close=True)
         elif kind == "drop":
@@ -172,9 +177,10 @@ class Handler(BaseHTTPRequestHandler):
                 except ValueError:
                     return None
                 if size == 0:
-                    while self.rfile.readline(1024) not in (b"\r\n", b"\n", b""):
-                        pass
-                    return bytes(body)
+                    for _ in range(100):  # trailer lines
+                        if self.rfile.readline(1024) in (b"\r\n", b"\n", b""):
+                            return bytes(body)
+                    return None
                 if len(body) + size > MAX_BODY:
                     return None
                 body += self.rfile.read(size)
@@ -329,6 +335,8 @@ def main(argv):
         ap.error("--daemon and --stop need --port-file")
     if args.stop:
         return stop(args.port_file)
+    if args.daemon and os.path.exists(args.port_file):
+        stop(args.port_file)  # one simulator per port file
 
     packages = update.PackageStore(os.path.join(HERE, "packages"))
     fixture, error = load_fixture(args.fixture, packages)

@@ -33,7 +33,10 @@ def version_check(fixture, query, body, base):
         return json_reply({"success": False, "message": "已经是最新版本"})
     reply = {k: offer[k] for k in ("success", "versionnum", "forcedupdate", "describle")
              if k in offer}
-    reply["data"] = [{"name": name, "url": "/pkg/" + name} for name in offer.get("packages", [])]
+    packages = offer.get("packages", [])
+    # Anything but a list of names (null, say) is passed on as it stands.
+    reply["data"] = ([{"name": name, "url": "/pkg/" + name} for name in packages]
+                     if isinstance(packages, list) else packages)
     return json_reply(reply)
 
 
