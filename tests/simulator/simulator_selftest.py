@@ -317,6 +317,13 @@ class Update(SimTest):
         with zipfile.ZipFile(io.BytesIO(body)) as z:
             self.assertEqual(z.read("a.txt"), "甲".encode())
             self.assertEqual(len(z.read("filler.bin")), 300000)
+        control("fixture", {"packages": {"升级包.zip": {"files": {"b.txt": "乙"}}}})
+        name = "升级包.zip".encode("utf-8")
+        escaped = b"".join(b"%%%02X" % c for c in name)
+        self.assertEqual(raw_request(b"/update/pkg/" + name)[0], 200)
+        self.assertEqual(base64.b64decode(requests()[-1]["path_b64"]), b"/update/pkg/" + name)
+        self.assertEqual(raw_request(b"/update/pkg/" + escaped)[2],
+                         raw_request(b"/update/pkg/" + "升级包.zip".encode("gbk"))[2])
         status, answer = control("fixture", {"packages": {"x.zip": {"folder": "missing"}}})
         self.assertEqual((status, answer["ok"]), (400, False))
         self.assertEqual(call("GET", "/update/pkg/x.zip")[0], 404)

@@ -14,6 +14,7 @@ private copy of the whole state.
 import argparse
 import json
 import os
+import re
 import select
 import signal
 import socket
@@ -76,6 +77,17 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, fmt, *args):
         self.server.write_log(fmt % args)
 
+    def parse_request(self):
+        # The base class splits the request line with str.split(), which also splits at bytes
+        # such as 0x85 and 0xA0 of a non-ASCII path sent unescaped. Keep the raw target and let
+        # the base class see those bytes escaped.
+        line = self.raw_requestline.rstrip(b"\r\n")
+        first, last = line.find(b" "), line.rfind(b" ")
+        self.raw_target = line[first + 1 : last] if 0 <= first < last else b"/"
+        self.raw_requestline = re.sub(rb"[\x1c-\x1f\x80-\xff]",
+                                      lambda m: b"%%%02X" % m.group()[0], self.raw_requestline)
+        return super().parse_request()
+
     def do_GET(self):
         self._handle("GET")
 
@@ -90,7 +102,7 @@ class Handler(BaseHTTPRequestHandler):
         if body is None:
             self._send(html_reply(400, "Bad Request"), close=True)
             return
-        lane_id, target, prefix = split_lane(origin_form(self.path.encode("latin-1")))
+        lane_id, target, prefix = split_lane(origin_form(self.raw_target))
         lane = self.server.lanes.get(lane_id)
         if lane is None:
             self._send(html_reply(503, "Too Many Lanes"))
@@ -131,7 +143,8 @@ class Handler(BaseHTTPRequestHandler):
         if path == VERSION_PATH and method == "POST":
             return update.version_check(fixture, query, body, base)
         if path.startswith(PACKAGE_PREFIX) and method == "GET":
-            return update.serve_package(self.server.packages, fixture, path[len(PACKAGE_PREFIX):],
+            return update.serve_package(self.server.packages, fixture,
+                                        path[len(PACKAGE_PREFIX):].encode("latin-1"),
                                         self.headers.get("Range"), ignore_range)
         if any(p == path for (_, p) in ROUTES) or path == VERSION_PATH:
             return html_reply(405, "Method Not Allowed")

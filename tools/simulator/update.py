@@ -9,7 +9,7 @@ import re
 import threading
 import zipfile
 
-from records import as_text, parse_query
+from records import as_text, parse_query, percent_decode, same_text
 from services import Reply, html_reply, json_reply
 
 # Fixed entry times keep the packages byte-for-byte the same from run to run.
@@ -127,8 +127,11 @@ def _zip(entries):
 _RANGE = re.compile(r"^\s*bytes\s*=\s*(\d+)\s*-\s*(\d*)\s*$", re.I)
 
 
-def serve_package(store, fixture, name, range_header, ignore_range):
-    spec = fixture.get("packages", {}).get(name)
+def serve_package(store, fixture, raw_name, range_header, ignore_range):
+    """raw_name: the bytes after /pkg/, as sent (a non-ASCII name may come escaped or not)."""
+    packages = fixture.get("packages", {})
+    name = next((n for n in packages if same_text(percent_decode(raw_name), n)), None)
+    spec = packages.get(name)
     if not isinstance(spec, dict):
         return html_reply(404, "Not Found")
     data, error = store.get(name, spec)
