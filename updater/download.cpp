@@ -62,6 +62,13 @@ bool Fetch(UpdateItem& item, const std::wstring& partial, uint32_t existing, boo
                                         headers);
     if (!reply.IsOpen()) return false;
     DWORD status = reply.QueryStatusCode();
+    // The partial file reaches past the end of the package (it changed on the server, or an
+    // earlier reply lied about its length): resuming can never succeed, so start over next time.
+    if (status == 416 && partialExists) {
+        reply.Close();
+        DeleteFileW(partial.c_str());
+        return false;
+    }
     // An error page is not package bytes; the partial file stays as it was.
     if (status < 200 || status > 299) return false;
     item.size = reply.QueryContentLength() + existing;

@@ -154,13 +154,21 @@ TEST_F(Download, ServerIgnoringTheRangeRestartsTheFile) {
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
 }
 
-TEST_F(Download, ShortBodyFailsAndTheNextAttemptAsksForTheRest) {
+TEST_F(Download, ShortBodyFailsAndAPartialFilePastTheEndStartsOver) {
     WriteFileBytes(Partial(), m_data.substr(0, 300000));
-    ASSERT_TRUE(
-        m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"short\",\"extra\":5000}"));
+    // The whole rest arrives, but 5000 bytes more were announced.
+    ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"short\",\"extra\":5000}"));
     EXPECT_FALSE(Run());
     EXPECT_FALSE(Exists(m_item.localPath));
+    EXPECT_EQ(m_data, ReadFileBytes(Partial()));
+    // The next attempt asks for the rest, which does not exist (416): the partial file goes.
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(Exists(Partial()));
     ASSERT_TRUE(Run());
+    auto requests = PackageRequests();
+    ASSERT_EQ(3u, requests.size());
+    EXPECT_EQ("bytes=1000000-", requests[1].range);
+    EXPECT_EQ("bytes=0-", requests[2].range);
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
 }
 
@@ -212,10 +220,7 @@ TEST_F(VersionRequest, PostsTheInstalledVersionAndReadsThePackages) {
     auto requests = m_lane.Requests();
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("POST", requests[0].method);
-    EXPECT_EQ(
-        "/_lane/vc_PostsTheInstalledVersionAndReadsThePackages/update/version/interfaces/"
-        "version/getVersionInfo.htm",
-        requests[0].path);
+    EXPECT_EQ("/update/version/interfaces/version/getVersionInfo.htm", requests[0].path);
     EXPECT_EQ("version=1.0.000&type=0", requests[0].body);
     EXPECT_EQ("application/x-www-form-urlencoded", requests[0].contentType);
     VersionOffer offer;
