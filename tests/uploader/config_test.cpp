@@ -31,6 +31,13 @@ TEST_F(ConfigTest, ReadsTheServiceBase) {
     EXPECT_EQ(base, "https://sso.example.cn");
 }
 
+TEST_F(ConfigTest, ByteOrderMarkAsNotepadWritesIt) {
+    std::string base;
+    ASSERT_TRUE(Read(
+        "\xFF\xFE" + Utf16le("<config>\r\n <SSOUrlBase>http://a</SSOUrlBase>\r\n</config>"), base));
+    EXPECT_EQ(base, "http://a");
+}
+
 TEST_F(ConfigTest, LastOfSeveralCountsAndOtherChildrenAreIgnored) {
     std::string base;
     ASSERT_TRUE(Read(Utf16le("<?xml version=\"1.0\"?>\r\n<config><Other>x</Other>"

@@ -19,8 +19,9 @@ struct LoginSession {
     std::string serviceBase;   // SSOUrlBase from config.xml, ANSI
 };
 
-// The login window's side of a sign-in. The window derives from it, fills the inputs before
-// starting LoginWorker and reads `session` and `response` after WM_WORKER_DONE. The worker
+// The login window's side of a sign-in. The window derives from it, fills the inputs, starts
+// the worker with CWorkerThread::Start(&LoginWorker, this, flags) and reads `session` and
+// `response` after WM_WORKER_DONE; its close handler raises both flags, then Join()s. The worker
 // calls the three methods from its own thread; implementations post the update to the UI
 // thread and return at once (the UI thread may be waiting for the worker).
 class CLoginContext {

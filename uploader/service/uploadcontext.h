@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "uploader/service/encrypt.h"
 #include "uploader/service/loginworker.h"
@@ -23,9 +24,10 @@ struct StudentRecord {
 };
 
 // The upload window's side of the lookups and the upload. The window derives from it, sets
-// the inputs before it starts UploadWorker (or runs the lookups itself) and reads the results
-// after WM_WORKER_DONE. Every virtual is called from the thread doing the work, which may be
-// the worker: implementations post the update to the UI thread and return at once.
+// the inputs, starts CWorkerThread::Start(&UploadWorker, this, flags) (or runs the lookups
+// itself on selection) and reads the results after WM_WORKER_DONE. Every virtual is called from the
+// thread doing the work, which may be the worker: implementations post the update to the UI thread
+// and return at once.
 class CUploadContext {
 public:
     explicit CUploadContext(LoginSession session) : session(std::move(session)) {}
