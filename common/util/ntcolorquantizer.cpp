@@ -1,68 +1,80 @@
 #include "common/util/ntcolorquantizer.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 namespace {
 
 constexpr int32_t kNone = -1;
-constexpr int kLevels = 8;
 
-// Nodes and count groups live in index-addressed pools so that the tree costs no allocation
-// per pixel once it has reached its bounded size.
-struct Node {
-    uint64_t red = 0, green = 0, blue = 0;  // leaf colour sums
-    uint32_t count = 0;                     // pixels that passed through or ended here
-    int32_t child[8] = {kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone};
-    int32_t prev = kNone, next = kNone, group = kNone;  // place in the reducible list
-    int level = 0;
-    bool leaf = false;
-    uint8_t index = 0;  // palette index of a leaf
-};
+inline int ChildIndex(uint32_t rgb, int level) {
+    return (((rgb >> (16 + level)) & 1) << 2) | (((rgb >> (8 + level)) & 1) << 1) |
+           ((rgb >> level) & 1);
+}
 
-// Nodes of one level with one count, oldest first; the groups of a level are sorted by count.
-struct Group {
-    uint32_t count = 0;
-    int32_t head = kNone, tail = kNone, prev = kNone, next = kNone;
-};
+// The tree never splits on bit 0, so colours with the same upper 7 bits per channel always
+// share a leaf: this key identifies that leaf's colour cell.
+inline uint32_t CellKey(uint32_t rgb) {
+    return ((rgb >> 3) & 0x1FC000u) | ((rgb >> 2) & 0x3F80u) | ((rgb >> 1) & 0x7Fu);
+}
 
+// Octree in index-addressed arrays (the walk touches only the small child table), with
+// interleaved reduction.
+//
+// Every pixel that passes through a node ends in a leaf below it, so a node's pixel count is
+// the sum of the counts of the leaves below it. Only leaves are counted while pixels are
+// added; inner counts are summed up when a reduction needs them, which is only when a new leaf
+// pushes the leaf count over the palette size.
 class Octree {
 public:
     explicit Octree(UINT maxColors) : m_max(maxColors) {
-        m_nodes.reserve(8 * (maxColors + 8));
-        for (int32_t& head : m_levels) head = kNone;
+        size_t reserve = 8 * (static_cast<size_t>(maxColors) + 8);
+        m_child.reserve(reserve);
+        m_count.reserve(reserve);
         NewNode(7);
     }
 
-    // Adds n pixels of one colour, then reduces the tree back to the palette size.
-    void Add(BYTE r, BYTE g, BYTE b, uint32_t n) {
+    // Leaf that a colour ends in, kNone when its path is incomplete.
+    int32_t FindLeaf(uint32_t rgb) const {
         int32_t node = 0;
-        m_nodes[0].count += n;
-        bool newLeaf = false;
-        for (int level = 7; !m_nodes[node].leaf; --level) {
-            int idx = (((r >> level) & 1) << 2) | (((g >> level) & 1) << 1) | ((b >> level) & 1);
-            int32_t child = m_nodes[node].child[idx];
+        for (int level = 7; !m_leaf[node]; --level) {
+            node = m_child[node].at[ChildIndex(rgb, level)];
+            if (node == kNone) return kNone;
+        }
+        return node;
+    }
+
+    void AddToLeaf(int32_t leaf, uint32_t rgb, uint64_t n) {
+        m_count[leaf] += n;
+        m_red[leaf] += ((rgb >> 16) & 0xFF) * n;
+        m_green[leaf] += ((rgb >> 8) & 0xFF) * n;
+        m_blue[leaf] += (rgb & 0xFF) * n;
+    }
+
+    // Adds one pixel of a colour without a leaf: creates its path down to a new leaf, then
+    // reduces the tree back to the palette size. Returns the leaf the pixel ended in.
+    int32_t AddNew(uint32_t rgb) {
+        int32_t node = 0;
+        for (int level = 7; !m_leaf[node]; --level) {
+            int idx = ChildIndex(rgb, level);
+            int32_t child = m_child[node].at[idx];
             if (child == kNone) {
                 child = NewNode(level - 1);
-                m_nodes[node].child[idx] = child;
-                m_nodes[child].count = n;
-                if (m_nodes[child].leaf)
-                    newLeaf = true;
-                else
-                    Enter(child);
-            } else {
-                m_nodes[child].count += n;
-                if (!m_nodes[child].leaf) Grow(child, n);
+                m_child[node].at[idx] = child;
             }
             node = child;
         }
-        Node& leaf = m_nodes[node];
-        leaf.red += uint64_t(r) * n;
-        leaf.green += uint64_t(g) * n;
-        leaf.blue += uint64_t(b) * n;
-        if (newLeaf) Reduce();
+        AddToLeaf(node, rgb, 1);
+        ++m_shape;
+        if (m_leaves > m_max) Reduce();
+        return FindLeaf(rgb);
     }
+
+    // Changes whenever leaves may have been created, merged or reused.
+    uint32_t Shape() const { return m_shape; }
 
     // Depth-first, children in index order; returns the number of entries written.
     UINT BuildPalette(Gdiplus::ARGB* entries) {
@@ -71,176 +83,188 @@ public:
         return count;
     }
 
-    uint8_t IndexOf(BYTE r, BYTE g, BYTE b) const {
+    // Palette index for a colour; colours never added map along their existing path.
+    uint8_t IndexOf(uint32_t rgb) const {
         int32_t node = 0;
-        for (int level = 7; !m_nodes[node].leaf; --level) {
-            int idx = (((r >> level) & 1) << 2) | (((g >> level) & 1) << 1) | ((b >> level) & 1);
-            int32_t child = m_nodes[node].child[idx];
-            if (child == kNone) break;  // only for colours never added
+        for (int level = 7; !m_leaf[node]; --level) {
+            int32_t child = m_child[node].at[ChildIndex(rgb, level)];
+            if (child == kNone) break;
             node = child;
         }
-        return m_nodes[node].index;
+        return m_index[node];
     }
 
 private:
+    struct Children {
+        int32_t at[8] = {kNone, kNone, kNone, kNone, kNone, kNone, kNone, kNone};
+    };
+
     int32_t NewNode(int level) {
         int32_t id;
-        if (!m_freeNodes.empty()) {
-            id = m_freeNodes.back();
-            m_freeNodes.pop_back();
-            m_nodes[id] = Node();
+        if (!m_free.empty()) {
+            id = m_free.back();
+            m_free.pop_back();
         } else {
-            id = static_cast<int32_t>(m_nodes.size());
-            m_nodes.emplace_back();
+            id = static_cast<int32_t>(m_child.size());
+            m_child.emplace_back();
+            m_count.push_back(0);
+            m_red.push_back(0);
+            m_green.push_back(0);
+            m_blue.push_back(0);
+            m_level.push_back(0);
+            m_leaf.push_back(0);
+            m_index.push_back(0);
         }
-        m_nodes[id].level = level;
-        m_nodes[id].leaf = level == 0;
+        m_child[id] = Children();
+        m_count[id] = m_red[id] = m_green[id] = m_blue[id] = 0;
+        m_level[id] = static_cast<uint8_t>(level);
+        m_leaf[id] = level == 0;
+        m_index[id] = 0;
         if (level == 0) ++m_leaves;
         return id;
     }
 
-    int32_t NewGroup(uint32_t count) {
-        int32_t id;
-        if (!m_freeGroups.empty()) {
-            id = m_freeGroups.back();
-            m_freeGroups.pop_back();
-            m_groups[id] = Group();
-        } else {
-            id = static_cast<int32_t>(m_groups.size());
-            m_groups.emplace_back();
+    uint64_t Recount(int32_t node) {
+        if (m_leaf[node]) return m_count[node];
+        uint64_t sum = 0;
+        for (int32_t child : m_child[node].at)
+            if (child != kNone) sum += Recount(child);
+        return m_count[node] = sum;
+    }
+
+    // The first node of the reducible list (inner nodes below the root): the deepest level,
+    // then the smallest count, then the lowest index.
+    int32_t FirstReducible() const {
+        int32_t best = kNone;
+        for (int32_t id = 1; id < static_cast<int32_t>(m_child.size()); ++id) {
+            if (m_leaf[id] || m_level[id] == 0xFF) continue;
+            if (best == kNone || m_level[id] < m_level[best] ||
+                (m_level[id] == m_level[best] && m_count[id] < m_count[best]))
+                best = id;
         }
-        m_groups[id].count = count;
-        return id;
-    }
-
-    // Links a new group after prev (kNone: at the front of the level).
-    int32_t InsertGroup(int level, int32_t prev, uint32_t count) {
-        int32_t id = NewGroup(count);
-        int32_t next = prev == kNone ? m_levels[level] : m_groups[prev].next;
-        m_groups[id].prev = prev;
-        m_groups[id].next = next;
-        if (prev == kNone)
-            m_levels[level] = id;
-        else
-            m_groups[prev].next = id;
-        if (next != kNone) m_groups[next].prev = id;
-        return id;
-    }
-
-    void AppendToGroup(int32_t group, int32_t node) {
-        Group& g = m_groups[group];
-        Node& n = m_nodes[node];
-        n.group = group;
-        n.prev = g.tail;
-        n.next = kNone;
-        if (g.tail == kNone)
-            g.head = node;
-        else
-            m_nodes[g.tail].next = node;
-        g.tail = node;
-    }
-
-    // Behind every node of its level whose count is not larger than its own, starting the
-    // search after group `after` (kNone: from the front).
-    void Place(int32_t node, int32_t after) {
-        int level = m_nodes[node].level;
-        uint32_t count = m_nodes[node].count;
-        int32_t prev = after;
-        int32_t next = after == kNone ? m_levels[level] : m_groups[after].next;
-        while (next != kNone && m_groups[next].count < count) {
-            prev = next;
-            next = m_groups[next].next;
-        }
-        int32_t group =
-            next != kNone && m_groups[next].count == count ? next : InsertGroup(level, prev, count);
-        AppendToGroup(group, node);
-    }
-
-    void Enter(int32_t node) { Place(node, kNone); }
-
-    // Unlinks a node; returns the group before its group (kNone when it was the first).
-    int32_t Leave(int32_t node) {
-        Node& n = m_nodes[node];
-        int32_t group = n.group;
-        Group& g = m_groups[group];
-        if (n.prev == kNone)
-            g.head = n.next;
-        else
-            m_nodes[n.prev].next = n.next;
-        if (n.next == kNone)
-            g.tail = n.prev;
-        else
-            m_nodes[n.next].prev = n.prev;
-        n.prev = n.next = n.group = kNone;
-        int32_t before = g.prev;
-        if (g.head != kNone) return group;
-        if (before == kNone)
-            m_levels[n.level] = g.next;
-        else
-            m_groups[before].next = g.next;
-        if (g.next != kNone) m_groups[g.next].prev = before;
-        m_freeGroups.push_back(group);
-        return before;
-    }
-
-    void Grow(int32_t node, uint32_t n) {
-        int32_t group = m_nodes[node].group;
-        // Already the last of the last group with a count small enough: stays where it is.
-        if (m_nodes[node].next == kNone) {
-            int32_t next = m_groups[group].next;
-            if (m_groups[group].head == node &&
-                (next == kNone || m_groups[next].count > m_nodes[node].count)) {
-                m_groups[group].count = m_nodes[node].count;
-                return;
-            }
-        }
-        Place(node, Leave(node));
+        return best;
     }
 
     void Reduce() {
+        Recount(0);
         while (m_leaves > m_max) {
-            int level = 1;
-            while (level < kLevels && m_levels[level] == kNone) ++level;
-            if (level == kLevels) return;
-            int32_t node = m_groups[m_levels[level]].head;
-            Leave(node);
-            Node merged = m_nodes[node];
-            for (int32_t& child : merged.child) {
+            int32_t node = FirstReducible();
+            if (node == kNone) return;
+            // The deepest reducible node has only leaves below it. Its count already is the
+            // sum of theirs.
+            for (int32_t& child : m_child[node].at) {
                 if (child == kNone) continue;
-                merged.red += m_nodes[child].red;
-                merged.green += m_nodes[child].green;
-                merged.blue += m_nodes[child].blue;
-                m_freeNodes.push_back(child);
+                m_red[node] += m_red[child];
+                m_green[node] += m_green[child];
+                m_blue[node] += m_blue[child];
+                m_level[child] = 0xFF;  // free: never a candidate again until reused
+                m_leaf[child] = 0;
+                m_free.push_back(child);
                 --m_leaves;
                 child = kNone;
             }
-            merged.leaf = true;
-            m_nodes[node] = merged;
+            m_leaf[node] = 1;
             ++m_leaves;
         }
     }
 
     void Number(int32_t node, Gdiplus::ARGB* entries, UINT& count) {
-        Node& n = m_nodes[node];
-        if (n.leaf) {
-            uint32_t c = n.count ? n.count : 1;
-            n.index = static_cast<uint8_t>(count);
-            entries[count++] = 0xFF000000u | (uint32_t(n.red / c) << 16) |
-                               (uint32_t(n.green / c) << 8) | uint32_t(n.blue / c);
+        if (m_leaf[node]) {
+            uint64_t c = m_count[node] ? m_count[node] : 1;
+            m_index[node] = static_cast<uint8_t>(count);
+            entries[count++] = 0xFF000000u | (uint32_t(m_red[node] / c) << 16) |
+                               (uint32_t(m_green[node] / c) << 8) | uint32_t(m_blue[node] / c);
             return;
         }
-        for (int32_t child : n.child)
+        for (int32_t child : m_child[node].at)
             if (child != kNone) Number(child, entries, count);
     }
 
     UINT m_max;
     UINT m_leaves = 0;
-    std::vector<Node> m_nodes;
-    std::vector<int32_t> m_freeNodes;
-    std::vector<Group> m_groups;
-    std::vector<int32_t> m_freeGroups;
-    int32_t m_levels[kLevels];  // first (smallest-count) group of each level
+    uint32_t m_shape = 0;
+    std::vector<Children> m_child;
+    std::vector<uint64_t> m_count, m_red, m_green, m_blue;
+    std::vector<uint8_t> m_level, m_leaf, m_index;
+    std::vector<int32_t> m_free;
 };
+
+// Adds runs of pixels, remembering for recently seen colour cells which leaf they end in
+// until the tree changes shape.
+class Builder {
+public:
+    explicit Builder(Octree& tree) : m_tree(tree), m_slots(1u << kBits) {}
+
+    void AddRun(uint32_t rgb, uint64_t n) {
+        uint32_t key = CellKey(rgb);
+        Slot& slot = m_slots[(key * 2654435761u) >> (32 - kBits)];
+        if (slot.key != key || slot.shape != m_tree.Shape()) {
+            slot.leaf = m_tree.FindLeaf(rgb);
+            if (slot.leaf == kNone) {
+                // The run's first pixel may cause a reduction; the rest then follows the
+                // path as it is afterwards.
+                slot.leaf = m_tree.AddNew(rgb);
+                --n;
+            }
+            slot.key = key;
+            slot.shape = m_tree.Shape();
+        }
+        if (n) m_tree.AddToLeaf(slot.leaf, rgb, n);
+    }
+
+private:
+    static constexpr int kBits = 14;
+    struct Slot {
+        uint32_t key = 0xFFFFFFFFu;
+        uint32_t shape = 0;
+        int32_t leaf = kNone;
+    };
+
+    Octree& m_tree;
+    std::vector<Slot> m_slots;
+};
+
+// Palette index per colour cell, filled on first use.
+class IndexTable {
+public:
+    // Only the bitmap of known cells is cleared: the index pages are touched as cells are used.
+    explicit IndexTable(const Octree& tree)
+        : m_tree(tree), m_index(new uint8_t[1u << 21]), m_known(1u << 15) {}
+
+    uint8_t IndexOf(uint32_t rgb) {
+        uint32_t key = CellKey(rgb);
+        uint64_t& word = m_known[key >> 6];
+        uint64_t bit = uint64_t(1) << (key & 63);
+        if (!(word & bit)) {
+            m_index[key] = m_tree.IndexOf(rgb);
+            word |= bit;
+        }
+        return m_index[key];
+    }
+
+private:
+    const Octree& m_tree;
+    std::unique_ptr<uint8_t[]> m_index;
+    std::vector<uint64_t> m_known;
+};
+
+inline uint32_t PixelAt(const BYTE* p) {
+    return p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
+}
+
+// Length of the run of pixels equal to the first one, at most `left` pixels. Whole 32-bit
+// loads compare a pixel and one byte beyond it, so the last pixel is compared bytewise.
+inline UINT RunLength(const BYTE* p, UINT left) {
+    uint32_t first = PixelAt(p);
+    UINT n = 1;
+    for (; n + 1 < left; ++n) {
+        uint32_t next;
+        std::memcpy(&next, p + 3 * n, 4);
+        if ((next & 0xFFFFFFu) != first) return n;
+    }
+    if (n < left && PixelAt(p + 3 * n) == first) ++n;
+    return n;
+}
 
 // Releases LockBits on every path.
 class BitsLock {
@@ -304,20 +328,18 @@ bool CNTColorQuantizer::QuantizeBitmap(Gdiplus::Bitmap* source, Gdiplus::Bitmap*
     BitsLock src(source, Gdiplus::ImageLockModeRead, PixelFormat24bppRGB);
     if (!src.Ok()) return false;
 
-    // A run of one colour creates no leaf after its first pixel, so once that pixel (and the
-    // reduction it may cause) is in, the rest of the run is added in one step with the same
-    // result as pixel by pixel.
+    // Pixels go in run by run: a run of one colour creates no leaf after its first pixel.
     Octree tree(maxColors);
-    for (UINT y = 0; y < height; ++y) {
-        const BYTE* p = src.Row(y);
-        const BYTE* end = p + 3 * width;
-        while (p < end) {
-            const BYTE* run = p + 3;
-            while (run < end && run[0] == p[0] && run[1] == p[1] && run[2] == p[2]) run += 3;
-            uint32_t count = static_cast<uint32_t>((run - p) / 3);
-            tree.Add(p[2], p[1], p[0], 1);
-            if (count > 1) tree.Add(p[2], p[1], p[0], count - 1);
-            p = run;
+    {
+        Builder builder(tree);
+        for (UINT y = 0; y < height; ++y) {
+            const BYTE* p = src.Row(y);
+            for (UINT x = 0; x < width;) {
+                UINT run = RunLength(p, width - x);
+                builder.AddRun(PixelAt(p), run);
+                x += run;
+                p += 3 * run;
+            }
         }
     }
 
@@ -329,18 +351,20 @@ bool CNTColorQuantizer::QuantizeBitmap(Gdiplus::Bitmap* source, Gdiplus::Bitmap*
 
     BitsLock dst(target, Gdiplus::ImageLockModeWrite, PixelFormat8bppIndexed);
     if (!dst.Ok()) return false;
+    IndexTable table(tree);
     for (UINT y = 0; y < height; ++y) {
         const BYTE* p = src.Row(y);
         BYTE* out = dst.Row(y);
-        uint32_t last = 0xFFFFFFFFu;
-        BYTE index = 0;
-        for (UINT x = 0; x < width; ++x, p += 3) {
-            uint32_t colour = p[0] | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
-            if (colour != last) {
-                last = colour;
-                index = tree.IndexOf(p[2], p[1], p[0]);
+        for (UINT x = 0; x < width;) {
+            UINT run = RunLength(p, width - x);
+            uint8_t index = table.IndexOf(PixelAt(p));
+            if (run < 16) {
+                for (UINT i = 0; i < run; ++i) out[x + i] = index;
+            } else {
+                std::memset(out + x, index, run);
             }
-            out[x] = index;
+            x += run;
+            p += 3 * run;
         }
     }
     return true;
