@@ -6,6 +6,7 @@
 #include "uploader/service/digest.h"
 #include "uploader/service/logintype.h"
 #include "uploader/service/loginworker.h"
+#include "uploader/service/textconv.h"
 #include "uploader/service/texts.h"
 
 namespace {
@@ -109,6 +110,20 @@ TEST_F(LoginWorkerTest, RecordsAdministratorSignsIn) {
     std::wstring hint = L"unchanged";
     EXPECT_TRUE(JudgeRoleCheck(0, login.response, hint));
     EXPECT_EQ(hint, L"");
+}
+
+TEST_F(LoginWorkerTest, DigestsCoverTheAnsiBytesOfThePassword) {
+    sim.MergeFixture(R"({"accounts": [{"username": "pierre", "password": "Caf\u00e9",
+        "xsid": "XSpierre", "jid": "4400000001", "extension": "s3"}]})");
+    Run("pierre", WideToAnsi(L"Caf\u00e9"), kLoginUserName);
+    EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
+    std::vector<SimRequest> sent = sim.Requests();
+    ASSERT_EQ(sent.size(), 3u);
+    const char* digests = GetACP() == 936 ? "&sha1shadow=f786a0b8e35416520d2c56f8e73781e57fd55ab5"
+                                            "&md5shadow=eb7ef4145766ca6b5af3f53e60e2f290"
+                                          : "&sha1shadow=edbacf29f6535b65c394bfefa723cf4616f2cf64"
+                                            "&md5shadow=355c5442233eb033103eb7e1255a17db";
+    EXPECT_NE(sent[0].path.find(digests), std::string::npos) << sent[0].path;
 }
 
 TEST_F(LoginWorkerTest, LoginTypeChoosesThePath) {
