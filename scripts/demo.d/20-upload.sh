@@ -11,6 +11,8 @@ photos=$out/photos
 rm -rf "$out" && mkdir -p "$program" "$photos"
 # A lane of its own keeps this walk apart from the other demonstrations.
 base=$NT_SIM_BASE/_lane/upload-demo
+python3 -c 'import sys, urllib.request; urllib.request.urlopen(sys.argv[1], data=b"")' \
+  "$base/_sim/reset"
 
 printf '<?xml version="1.0" encoding="UTF-16"?>\r\n<config>\r\n  <SSOUrlBase>%s</SSOUrlBase>\r\n</config>\r\n' \
   "$base" | iconv -f UTF-8 -t UTF-16LE >"$program/config.xml"
@@ -25,15 +27,17 @@ echo "running uploadroad.exe as lihua for student A123:"
   lihua Pass1234 A123 "$(winpath "$photos/li.png")" | tee "$out/road.txt"
 
 echo "what the platform simulator received:"
-curl -s "$base/_sim/requests" | python3 -c '
-import base64, json, sys
-for r in json.load(sys.stdin)["requests"]:
+python3 - "$base/_sim/requests" <<'PY' | tee "$out/requests.txt"
+import base64, json, sys, urllib.request
+with urllib.request.urlopen(sys.argv[1]) as reply:
+    requests = json.load(reply)["requests"]
+for r in requests:
     print("  %s %s" % (r["method"], r["path"]))
     for p in r.get("parts") or []:
         size = len(base64.b64decode(p["data_b64"]))
         print("      part %s, file name %s, %s, %d bytes" % (p["name"], p["filename"],
               p["content_type"] or "no content type", size))
-' | tee "$out/requests.txt"
+PY
 
 echo "local archive on disk:"
 find "$program/已上传图片" -type f -printf '  %P (%s bytes)\n' | tee "$out/archive.txt"
