@@ -258,9 +258,9 @@ class Upload(SimTest):
 
 
 class Update(SimTest):
-    def check(self, body):
+    def check(self, body, content_type="application/x-www-form-urlencoded"):
         status, _, reply = call("POST", "/update/version/interfaces/version/getVersionInfo.htm",
-                                body.encode(), {"Content-Type": "application/x-www-form-urlencoded"})
+                                body.encode(), {"Content-Type": content_type})
         self.assertEqual(status, 200)
         return json.loads(reply.decode("utf-8"))
 
@@ -275,6 +275,7 @@ class Update(SimTest):
         for body in ("version=2.1.0&type=0", "version=2.10&type=0", "version=2.0.5",
                      "version=&type=0"):
             self.assertFalse(self.check(body)["success"], body)
+        self.assertFalse(self.check("version=2.0.5&type=0", "text/plain")["success"])
 
     def test_fixture_change_lasts_until_reset(self):
         self.assertEqual(control("fixture", {"update": {"forcedupdate": True,

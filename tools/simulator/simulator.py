@@ -141,7 +141,7 @@ class Handler(BaseHTTPRequestHandler):
         if service:
             return service(fixture, query, parts, base)
         if path == VERSION_PATH and method == "POST":
-            return update.version_check(fixture, query, body, base)
+            return update.version_check(fixture, self.headers.get("Content-Type", ""), body, base)
         if path.startswith(PACKAGE_PREFIX) and method == "GET":
             return update.serve_package(self.server.packages, fixture,
                                         path[len(PACKAGE_PREFIX):].encode("latin-1"),

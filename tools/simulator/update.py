@@ -21,8 +21,10 @@ def version_key(text):
     return tuple(int(p) if p.isdigit() else 0 for p in text.split("."))
 
 
-def version_check(fixture, query, body, base):
-    form = parse_query(body)
+def version_check(fixture, content_type, body, base):
+    # Like any servlet container, the service reads form fields only from a form body.
+    is_form = content_type.split(";")[0].strip().lower() == "application/x-www-form-urlencoded"
+    form = parse_query(body) if is_form else {}
     installed = as_text(form.get(b"version", b""))
     offer = fixture.get("update", {})
     if not installed or form.get(b"type") != b"0":
@@ -101,8 +103,8 @@ class PackageStore:
             return None, 'package "%s": bad "files" or "files_b64"' % name
         if "filler" in spec:
             count = spec["filler"]
-            if type(count) is not int or not 0 <= count <= 64 << 20:
-                return None, 'package "%s": "filler" must be a byte count up to 64 MiB' % name
+            if type(count) is not int or not 0 <= count <= 256 << 20:
+                return None, 'package "%s": "filler" must be a byte count up to 256 MiB' % name
             entries["filler.bin"] = random.Random(count).randbytes(count)
         return _zip(entries), None
 
