@@ -163,11 +163,14 @@ TEST_F(LoginWorkerTest, TeacherIsNotAdmitted) {
     EXPECT_EQ(hint, texts::kNotRecordsAdministrator);
 }
 
-TEST_F(LoginWorkerTest, WrongPasswordShowsTheServiceMessage) {
+TEST_F(LoginWorkerTest, WrongPasswordShowsTheServiceMessageAndKeepsNothing) {
+    Run("lihua", "Pass1234", kLoginUserName);
     Run("lihua", "wrong", kLoginUserName);
-    EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:用户名或密码错误", L"failed"}));
-    EXPECT_EQ(sim.Requests().size(), 1u);
+    EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0",
+                                                  L"hint:用户名或密码错误", L"failed"}));
+    EXPECT_EQ(sim.Requests().size(), 4u);
     EXPECT_EQ(login.session.xsid, "");
+    EXPECT_EQ(login.session.jid, "");
 }
 
 TEST_F(LoginWorkerTest, SignInFailures) {
@@ -272,6 +275,8 @@ TEST_F(LoginWorkerTest, ClosingDuringAHungSignInEndsQuietly) {
     ASSERT_TRUE(worker.Start(&LoginWorker, &login, login.flags));
     Sleep(500);
     EXPECT_TRUE(worker.IsRunning());
+    // A second click while the worker runs does nothing.
+    EXPECT_FALSE(worker.Start(&LoginWorker, &login, login.flags));
     login.flags.abort = 1;
     login.flags.closing = 1;
     worker.Join();
