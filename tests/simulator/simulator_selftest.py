@@ -12,7 +12,6 @@ import socket
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 import zipfile
 
@@ -158,7 +157,8 @@ class SignIn(SimTest):
 
     def test_user_name_check_verifies_sign(self):
         sign = hashlib.md5(b"4401031987" + LIHUA.encode() + b"718vok").hexdigest()
-        ok = get_json("/api/CheckLogin/checkUsername?sign=%s&xsid=%s&jid=4401031987" % (sign, LIHUA))
+        ok = get_json("/api/CheckLogin/checkUsername?sign=%s&xsid=%s&jid=4401031987"
+                      % (sign, LIHUA))
         self.assertEqual(ok["errorCode"], 0)
         bad = get_json("/api/CheckLogin/checkUsername?sign=%s&xsid=%s&jid=4401031987"
                        % (sign.upper(), LIHUA))
@@ -192,7 +192,8 @@ class Lookup(SimTest):
 
     def test_unknown_or_one_byte_province_code_is_refused(self):
         for code in ("4", "", "99"):
-            reply = get_json("/api/CheckLogin/getProviceIP?xsid=%s&province_code=%s" % (LIHUA, code))
+            reply = get_json("/api/CheckLogin/getProviceIP?xsid=%s&province_code=%s"
+                             % (LIHUA, code))
             self.assertEqual((reply["errorCode"], reply["errorMessage"]),
                              (2, "该省份暂未开通电子档案服务"))
 
@@ -312,8 +313,8 @@ class Update(SimTest):
                               headers={"Range": "bytes=%d-" % len(whole)})[0], 416)
 
     def test_packages_added_through_the_fixture(self):
-        spec = {"packages": {"big.zip": {"files": {"a.txt": "甲"}, "filler": 300000}}}
-        self.assertEqual(control("fixture", spec)[0], 200)
+        payload = {"packages": {"big.zip": {"files": {"a.txt": "甲"}, "filler": 300000}}}
+        self.assertEqual(control("fixture", payload)[0], 200)
         body = call("GET", "/update/pkg/big.zip")[2]
         with zipfile.ZipFile(io.BytesIO(body)) as z:
             self.assertEqual(z.read("a.txt"), "甲".encode())
@@ -333,8 +334,8 @@ class Update(SimTest):
 class Faults(SimTest):
     ROLE = "/api/ClientPublic/getSchoolUserType?xsid=" + LIHUA
 
-    def fault(self, **spec):
-        self.assertEqual(control("fault", spec), (200, {"ok": True}))
+    def fault(self, **payload):
+        self.assertEqual(control("fault", payload), (200, {"ok": True}))
 
     def test_error_pages_non_json_and_refusal(self):
         self.fault(path="/api/ClientPublic", kind="html404")
@@ -358,7 +359,8 @@ class Faults(SimTest):
         self.fault(path="/first/api/Ef/checkFileno", kind="reply", status=201,
                    body='{"errorCode": "0", "data": {"accessible": "yes"}}')
         status, _, body = call("GET", "/first/api/Ef/checkFileno?file_no=A123&xsid=" + LIHUA)
-        self.assertEqual((status, body), (201, b'{"errorCode": "0", "data": {"accessible": "yes"}}'))
+        self.assertEqual((status, body),
+                         (201, b'{"errorCode": "0", "data": {"accessible": "yes"}}'))
 
     def test_count_and_until_reset(self):
         self.fault(path="/api", kind="html500", count=2)
@@ -408,10 +410,10 @@ class Faults(SimTest):
         hung.close()
 
     def test_malformed_faults_are_refused(self):
-        for spec in ({"path": "sso", "kind": "hang"}, {"path": "/sso", "kind": "explode"},
+        for payload in ({"path": "sso", "kind": "hang"}, {"path": "/sso", "kind": "explode"},
                      {"path": "/sso", "kind": "hang", "count": -1}, [1]):
-            status, answer = control("fault", spec)
-            self.assertEqual((status, answer["ok"]), (400, False), spec)
+            status, answer = control("fault", payload)
+            self.assertEqual((status, answer["ok"]), (400, False), payload)
 
 
 class Recording(SimTest):

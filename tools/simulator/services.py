@@ -81,7 +81,8 @@ def sign_in(fixture, query, parts, base):
         if same_text(query[b"username"], account.get(field)) and digests in hex_digests(
             account.get("password", "")
         ):
-            return json_reply({"xsid": account["xsid"], "jid": account["jid"], "message": "登录成功"})
+            return json_reply({"xsid": account["xsid"], "jid": account["jid"],
+                               "message": "登录成功"})
     return json_reply({"xsid": None, "jid": None, "message": MSG_BAD_LOGIN})
 
 

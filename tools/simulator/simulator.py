@@ -163,16 +163,16 @@ class Handler(BaseHTTPRequestHandler):
             threading.Thread(target=self.server.shutdown, daemon=True).start()
             return json_reply({"ok": True})
         try:
-            spec = json.loads(body.decode("utf-8")) if body else {}
+            payload = json.loads(body.decode("utf-8")) if body else {}
         except (UnicodeDecodeError, ValueError) as e:
             return json_reply({"ok": False, "error": "body is not JSON: %s" % e}, 400)
         if path == "/_sim/fault":
-            error = check_fault(spec)
+            error = check_fault(payload)
             if error is None:
-                lane.add_fault(spec)
+                lane.add_fault(payload)
         elif path == "/_sim/fixture":
-            error = ("the fixture must be a JSON object" if not isinstance(spec, dict)
-                     else lane.merge_fixture(spec, self.server.packages.check))
+            error = ("the fixture must be a JSON object" if not isinstance(payload, dict)
+                     else lane.merge_fixture(payload, self.server.packages.check))
         else:
             return json_reply({"ok": False, "error": "unknown control request"}, 404)
         if error:

@@ -42,19 +42,19 @@ def merge(into, partial):
             into[key] = copy.deepcopy(value)
 
 
-def check_fault(spec):
+def check_fault(fault):
     """Error text for a malformed fault request, or None."""
-    if not isinstance(spec, dict):
+    if not isinstance(fault, dict):
         return "the fault must be a JSON object"
-    if not isinstance(spec.get("path"), str) or not spec["path"].startswith("/"):
+    if not isinstance(fault.get("path"), str) or not fault["path"].startswith("/"):
         return '"path" must be a string beginning with "/"'
-    if spec.get("kind") not in FAULT_KINDS:
+    if fault.get("kind") not in FAULT_KINDS:
         return '"kind" must be one of ' + ", ".join(FAULT_KINDS)
     for key in ("count", "status", "code", "bytes", "extra"):
-        if key in spec and (type(spec[key]) is not int or spec[key] < 0):
+        if key in fault and (type(fault[key]) is not int or fault[key] < 0):
             return '"%s" must be a non-negative integer' % key
     for key in ("body", "message", "content_type"):
-        if key in spec and not isinstance(spec[key], str):
+        if key in fault and not isinstance(fault[key], str):
             return '"%s" must be a string' % key
     return None
 
@@ -102,9 +102,9 @@ class Lane:
         with self._lock:
             return list(self._requests)
 
-    def add_fault(self, spec):
+    def add_fault(self, request):
         with self._lock:
-            fault = dict(spec)
+            fault = dict(request)
             fault.setdefault("count", 1)
             fault["left"] = fault["count"]
             self._faults.append(fault)

@@ -53,12 +53,12 @@ class PackageStore:
         self._lock = threading.Lock()
         self._built = {}
 
-    def get(self, name, spec):
+    def get(self, name, recipe):
         """(bytes, None) or (None, error text)."""
-        key = (name, json.dumps(spec, sort_keys=True))
+        key = (name, json.dumps(recipe, sort_keys=True))
         with self._lock:
             if key not in self._built:
-                self._built[key] = self._build(name, spec)
+                self._built[key] = self._build(name, recipe)
             return self._built[key]
 
     def check(self, fixture):
@@ -66,24 +66,25 @@ class PackageStore:
         packages = fixture.get("packages", {})
         if not isinstance(packages, dict):
             return '"packages" must be an object'
-        for name, spec in packages.items():
-            if not isinstance(spec, dict):
+        for name, recipe in packages.items():
+            if not isinstance(recipe, dict):
                 return 'package "%s" must be an object' % name
-            data, error = self.get(name, spec)
+            data, error = self.get(name, recipe)
             if error:
                 return error
         return None
 
-    def _build(self, name, spec):
-        if "raw_b64" in spec:
+    def _build(self, name, recipe):
+        if "raw_b64" in recipe:
             try:
-                return base64.b64decode(spec["raw_b64"], validate=True), None
+                return base64.b64decode(recipe["raw_b64"], validate=True), None
             except (ValueError, TypeError):
                 return None, 'package "%s": raw_b64 is not base64' % name
         entries = {}
-        folder = spec.get("folder", re.sub(r"\.zip$", "", name, flags=re.I))
+        folder = recipe.get("folder", re.sub(r"\.zip$", "", name, flags=re.I))
         path = os.path.join(self._root, folder)
-        if "folder" in spec or not (spec.get("files") or spec.get("files_b64") or "filler" in spec):
+        inline = recipe.get("files") or recipe.get("files_b64") or "filler" in recipe
+        if "folder" in recipe or not inline:
             if not os.path.isdir(path):
                 return None, 'package "%s": no folder %s' % (name, path)
             for top, dirs, files in os.walk(path):
@@ -95,14 +96,14 @@ class PackageStore:
                     with open(os.path.join(top, f), "rb") as fh:
                         entries[(f if rel == "." else rel + "/" + f)] = fh.read()
         try:
-            for entry, text in spec.get("files", {}).items():
+            for entry, text in recipe.get("files", {}).items():
                 entries[entry] = text.encode("utf-8")
-            for entry, data in spec.get("files_b64", {}).items():
+            for entry, data in recipe.get("files_b64", {}).items():
                 entries[entry] = base64.b64decode(data, validate=True)
         except (ValueError, TypeError, AttributeError):
             return None, 'package "%s": bad "files" or "files_b64"' % name
-        if "filler" in spec:
-            count = spec["filler"]
+        if "filler" in recipe:
+            count = recipe["filler"]
             if type(count) is not int or not 0 <= count <= 256 << 20:
                 return None, 'package "%s": "filler" must be a byte count up to 256 MiB' % name
             entries["filler.bin"] = random.Random(count).randbytes(count)
@@ -133,10 +134,10 @@ def serve_package(store, fixture, raw_name, range_header, ignore_range):
     """raw_name: the bytes after /pkg/, as sent (a non-ASCII name may come escaped or not)."""
     packages = fixture.get("packages", {})
     name = next((n for n in packages if same_text(percent_decode(raw_name), n)), None)
-    spec = packages.get(name)
-    if not isinstance(spec, dict):
+    recipe = packages.get(name)
+    if not isinstance(recipe, dict):
         return html_reply(404, "Not Found")
-    data, error = store.get(name, spec)
+    data, error = store.get(name, recipe)
     if data is None:
         return html_reply(500, "Internal Server Error")
     headers = [("Content-Type", "application/zip"), ("Accept-Ranges", "bytes")]
