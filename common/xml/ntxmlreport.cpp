@@ -38,7 +38,8 @@ ResultRecord& ResultRecord::Attr(const MCD_CHAR* pszName, long long nValue) {
 }
 
 void ResultRecord::AppendTo(MCD_STR* pReport) const {
-    if (!pReport || pReport->size() >= kMaxReportLength) return;
+    // A record that would take the report past its cap is dropped whole.
+    if (!pReport || pReport->size() + m_str.size() + 2 > kMaxReportLength) return;
     *pReport += m_str;
     *pReport += MCD_T("/>");
 }

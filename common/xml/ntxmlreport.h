@@ -17,7 +17,7 @@ public:
     explicit ResultRecord(const MCD_CHAR* pszName);
     ResultRecord& Attr(const MCD_CHAR* pszName, const MCD_STR& strValue);
     ResultRecord& Attr(const MCD_CHAR* pszName, long long nValue);
-    // Does nothing when there is no report or it has reached its cap.
+    // Does nothing when there is no report or the record would pass the cap.
     void AppendTo(MCD_STR* pReport) const;
 
 private:
