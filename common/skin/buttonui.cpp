@@ -55,10 +55,11 @@ void CButtonUI::DoEvent(TEventUI& event) {
             Invalidate();
             break;
         case UIEVENT_MOUSEMOVE: {
-            // While the button holds the mouse it looks pushed only with the pointer over it.
+            // While the button holds the mouse it looks pushed (and hot) only with the pointer over
+            // it.
             bool inside = ::PtInRect(&m_rcItem, event.ptMouse) != FALSE;
             if (m_manager && m_manager->GetCaptureControl() == this && inside != m_pushed) {
-                m_pushed = inside;
+                m_pushed = m_hot = inside;
                 Invalidate();
             }
             break;

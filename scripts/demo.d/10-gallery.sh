@@ -3,7 +3,8 @@
 set -euo pipefail
 out="$NT_DEMO_OUT/skin-gallery.png"
 gallery="$NT_BUILD/tools/skingallery/skingallery.exe"
-"$NT_ROOT/scripts/wine-run" "$gallery" /shot "$("$NT_ROOT/scripts/wine-run" winepath -w "$out" 2>/dev/null)"
+winout="Z:${out//\//\\}"
+"$NT_ROOT/scripts/wine-run" "$gallery" /shot "$winout"
 echo "Opened the skin gallery (buttons normal, hovered, pressed and disabled; check boxes, a radio"
 echo "group, the capture toolbar glyphs, the 16 colour swatches, edits, combo box, slider, progress,"
 echo "a shown group and the pop-up menu) and saved its picture as $out."
