@@ -54,7 +54,6 @@ public:
     UINT_PTR SetTimer(UINT_PTR id, UINT interval, TIMERPROC callback = nullptr);
     BOOL KillTimer(UINT_PTR id);
 
-protected:
     virtual const wchar_t* GetWindowClassName() const = 0;
     // Name of the system class to superclass; null for an own class.
     virtual const wchar_t* GetSuperClassName() const { return nullptr; }
@@ -64,6 +63,7 @@ protected:
     // The last call for a window; a heap-allocated window typically deletes itself here.
     virtual void OnFinalMessage(HWND hWnd) {}
 
+protected:
     // true also when the class already exists.
     bool RegisterWindowClass();
     bool RegisterSuperclass();

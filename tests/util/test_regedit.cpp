@@ -141,12 +141,4 @@ TEST_F(RegEditTest, LongSubKeyPathIsCutNotOverrun) {
     EXPECT_EQ(reg.ReadDword(L"x", 3), 3u);
 }
 
-TEST_F(RegEditTest, MovedKeyKeepsItsHandle) {
-    CNTRegEdit reg(Key(L"Move").c_str());
-    ASSERT_TRUE(reg.WriteDword(L"v", 8));
-    CNTRegEdit moved(std::move(reg));
-    EXPECT_FALSE(reg.IsOpen());
-    EXPECT_EQ(moved.ReadDword(L"v", 0), 8u);
-}
-
 }  // namespace

@@ -60,12 +60,4 @@ TEST(StringConvertTest, Utf8AndAnsiConversions) {
     EXPECT_EQ(S::AnsiToUnicode(S::UnicodeToAnsi(L"round trip").c_str()), L"round trip");
 }
 
-TEST(StringConvertTest, CaseConversionPerUnit) {
-    std::wstring text = L"Hello WORLD 123 ÄÖ";
-    S::MakeLower(text);
-    EXPECT_EQ(text.substr(0, 15), L"hello world 123");
-    S::MakeUpper(text);
-    EXPECT_EQ(text.substr(0, 15), L"HELLO WORLD 123");
-}
-
 }  // namespace

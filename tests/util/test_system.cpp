@@ -80,11 +80,4 @@ TEST(DeleteFolderTest, MissingOrEmptyPathFails) {
     EXPECT_FALSE(NTDeleteFolder(nullptr, FALSE));
 }
 
-TEST(TimeTest, ClockNeverGoesBack) {
-    ULONGLONG first = NTGetTime();
-    ULONGLONG second = NTGetTime();
-    EXPECT_GT(first, 0u);
-    EXPECT_GE(second, first);
-}
-
 }  // namespace

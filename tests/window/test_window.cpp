@@ -221,26 +221,6 @@ TEST_F(WindowTest, ResizeClientKeepsTheOtherDimension) {
     ::DestroyWindow(wnd);
 }
 
-TEST_F(WindowTest, ForwardersActOnTheWindow) {
-    TestWindow wnd;
-    ASSERT_NE(wnd.Create(nullptr, L"f", WS_POPUP, 0, 100, 80, 50, 50), nullptr);
-    POINT pt = {5, 6};
-    ASSERT_TRUE(wnd.ClientToScreen(&pt));
-    EXPECT_EQ(pt.x, 105);
-    EXPECT_EQ(pt.y, 86);
-    RECT rc = {105, 86, 110, 90};
-    ASSERT_TRUE(wnd.ScreenToClient(&rc));
-    EXPECT_EQ(rc.left, 5);
-    EXPECT_EQ(rc.bottom, 10);
-    EXPECT_EQ(wnd.SetTimer(9, 1000), 9u);
-    EXPECT_TRUE(wnd.KillTimer(9));
-    EXPECT_TRUE(wnd.PostMessage(WM_NULL));
-    HICON icon = ::LoadIconW(nullptr, IDI_APPLICATION);
-    wnd.SetIcon(icon, ICON_BIG);
-    EXPECT_EQ(reinterpret_cast<HICON>(wnd.SendMessage(WM_GETICON, ICON_BIG)), icon);
-    ::DestroyWindow(wnd);
-}
-
 // A 50x40 memory target whose pixels the surface is drawn onto.
 class MemTarget {
 public:
