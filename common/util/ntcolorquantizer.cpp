@@ -68,12 +68,12 @@ public:
             node = child;
         }
         AddToLeaf(node, rgb, 1);
-        ++m_shape;
         if (m_leaves > m_max) Reduce();
         return FindLeaf(rgb);
     }
 
-    // Changes whenever leaves may have been created, merged or reused.
+    // Changes whenever a reduction has merged leaves (a new leaf leaves other paths as they
+    // were).
     uint32_t Shape() const { return m_shape; }
 
     // Depth-first, children in index order; returns the number of entries written.
@@ -146,6 +146,7 @@ private:
     }
 
     void Reduce() {
+        ++m_shape;
         Recount(0);
         while (m_leaves > m_max) {
             int32_t node = FirstReducible();
