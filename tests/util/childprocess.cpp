@@ -49,7 +49,12 @@ std::wstring RunDebuggee(const std::wstring& cmdLine) {
     std::wstring texts;
     for (bool running = true; running;) {
         DEBUG_EVENT ev;
-        if (!::WaitForDebugEvent(&ev, INFINITE)) break;
+        // Generous: only a debuggee that never ends should stop the wait.
+        if (!::WaitForDebugEvent(&ev, 60000)) {
+            ::TerminateProcess(pi.hProcess, 1);
+            texts += L"<no exit>";
+            break;
+        }
         switch (ev.dwDebugEventCode) {
             case OUTPUT_DEBUG_STRING_EVENT: {
                 const OUTPUT_DEBUG_STRING_INFO& info = ev.u.DebugString;
