@@ -207,7 +207,8 @@ bool CNTXMLParse::ReadTextFile(MCD_CSTR szFileName, MCD_STR& strDoc, MCD_STR* ps
                 if (strBytes.size() >= static_cast<size_t>(bom.nLen) &&
                     strBytes.compare(0, bom.nLen, reinterpret_cast<const char*>(bom.pBytes),
                                      bom.nLen) == 0) {
-                    nFlags |= bom.nFlag;
+                    // The mark decides the byte order, whatever the caller assumed.
+                    nFlags = (nFlags & ~DOC_UTF16BE) | bom.nFlag;
                     strEncoding = bom.pszEncoding;
                     nUnitSize = bom.nLen == 2 ? 2 : 1;
                     nBom = bom.nLen;
@@ -224,7 +225,7 @@ bool CNTXMLParse::ReadTextFile(MCD_CSTR szFileName, MCD_STR& strDoc, MCD_STR* ps
             }
         }
         if (!(nFlags & (DOC_UTF16LE | DOC_UTF16BE))) nUnitSize = 1;
-        if (nFlags & DOC_UTF16BE && !nBom) {
+        if ((nFlags & DOC_UTF16BE) && !nBom) {
             nUnitSize = 2;  // the caller says the file is big-endian UTF-16 without a mark
             strEncoding = MCD_T("UTF-16BE");
         }

@@ -99,7 +99,7 @@ void CNTXMLParse::x_ParseDoc() {
     }
 }
 
-bool CNTXMLParse::IsWellFormed() {
+bool CNTXMLParse::IsWellFormed() const {
     const ElemPos& root = ELEM(0);
     if (root.nFlags & ELEM_ILL_FORMED) return false;
     return root.iElemChild && !ELEM(root.iElemChild).iElemNext;

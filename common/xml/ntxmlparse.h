@@ -82,7 +82,7 @@ public:
     const MCD_STR& GetResult() const { return m_strResult; }
     // Text of the result report's records; empty when there is nothing to say.
     MCD_STR GetError() const;
-    bool IsWellFormed();
+    bool IsWellFormed() const;
     int GetDocFlags() const { return m_nDocFlags; }
     void SetDocFlags(int nFlags) {
         m_nDocFlags = nFlags & ~(DOC_READING | DOC_WRITING | DOC_APPEND);

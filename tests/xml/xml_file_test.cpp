@@ -136,6 +136,26 @@ TEST_F(XmlFile, Utf16LittleEndianWithNulls) {
     EXPECT_EQ(L"BOM + UTF-16LE length 5 removed 1 nulls", xml.GetError());
 }
 
+TEST_F(XmlFile, MarkOverridesCallersByteOrder) {
+    std::wstring strPath = Path(L"le-stale.xml");
+    WriteBytes(strPath, std::string("\xFF\xFE<\x00"
+                                    "a\x00/\x00>\x00",
+                                    10));
+    std::wstring strDoc;
+    int nFlags = CNTXMLParse::DOC_UTF16BE;
+    EXPECT_TRUE(CNTXMLParse::ReadTextFile(strPath, strDoc, nullptr, &nFlags));
+    EXPECT_EQ(L"<a/>", strDoc);
+    EXPECT_EQ(CNTXMLParse::DOC_UTF16LE, nFlags);
+    // Without a mark, the caller's big-endian flag says how to read the units.
+    WriteBytes(strPath, std::string("\x00<\x00"
+                                    "a\x00/\x00>",
+                                    8));
+    nFlags = CNTXMLParse::DOC_UTF16BE;
+    EXPECT_TRUE(CNTXMLParse::ReadTextFile(strPath, strDoc, nullptr, &nFlags));
+    EXPECT_EQ(L"<a/>", strDoc);
+    EXPECT_EQ(CNTXMLParse::DOC_UTF16BE, nFlags);
+}
+
 TEST_F(XmlFile, NullBytesRemovedFromByteFile) {
     std::wstring strPath = Path(L"nulls.xml");
     WriteBytes(strPath, std::string("<a>x\0y</a>", 10));
