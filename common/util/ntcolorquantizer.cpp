@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int32_t kNone = -1;
+constexpr uint8_t kFreeLevel = 0xFF;
 
 inline int ChildIndex(uint32_t rgb, int level) {
     return (((rgb >> (16 + level)) & 1) << 2) | (((rgb >> (8 + level)) & 1) << 1) |
@@ -26,8 +27,8 @@ inline uint32_t CellKey(uint32_t rgb) {
 //
 // Every pixel that passes through a node ends in a leaf below it, so a node's pixel count is
 // the sum of the counts of the leaves below it. Only leaves are counted while pixels are
-// added; inner counts are summed up when a reduction needs them, which is only when a new leaf
-// pushes the leaf count over the palette size.
+// added; a reduction, which only ever compares nodes whose children are all leaves, sums
+// their counts when it needs them.
 class Octree {
 public:
     explicit Octree(UINT maxColors) : m_max(maxColors) {
@@ -124,41 +125,49 @@ private:
         return id;
     }
 
-    uint64_t Recount(int32_t node) {
-        if (m_leaf[node]) return m_count[node];
+    // Pixel count of a node whose children are all leaves.
+    uint64_t LeafSum(int32_t node) const {
         uint64_t sum = 0;
         for (int32_t child : m_child[node].at)
-            if (child != kNone) sum += Recount(child);
-        return m_count[node] = sum;
+            if (child != kNone) sum += m_count[child];
+        return sum;
     }
 
+    bool Reducible(int32_t id) const { return !m_leaf[id] && m_level[id] != kFreeLevel; }
+
     // The first node of the reducible list (inner nodes below the root): the deepest level,
-    // then the smallest count, then the lowest index.
+    // then the smallest count, then the lowest index. Nothing lies between the deepest inner
+    // nodes and the leaves, so their counts are the sums of their leaves.
     int32_t FirstReducible() const {
+        const int32_t size = static_cast<int32_t>(m_child.size());
+        uint8_t deepest = kFreeLevel;
+        for (int32_t id = 1; id < size; ++id)
+            if (Reducible(id) && m_level[id] < deepest) deepest = m_level[id];
         int32_t best = kNone;
-        for (int32_t id = 1; id < static_cast<int32_t>(m_child.size()); ++id) {
-            if (m_leaf[id] || m_level[id] == 0xFF) continue;
-            if (best == kNone || m_level[id] < m_level[best] ||
-                (m_level[id] == m_level[best] && m_count[id] < m_count[best]))
+        uint64_t bestCount = 0;
+        for (int32_t id = 1; id < size; ++id) {
+            if (!Reducible(id) || m_level[id] != deepest) continue;
+            uint64_t count = LeafSum(id);
+            if (best == kNone || count < bestCount) {
                 best = id;
+                bestCount = count;
+            }
         }
         return best;
     }
 
     void Reduce() {
         ++m_shape;
-        Recount(0);
         while (m_leaves > m_max) {
             int32_t node = FirstReducible();
             if (node == kNone) return;
-            // The deepest reducible node has only leaves below it. Its count already is the
-            // sum of theirs.
+            m_count[node] = LeafSum(node);
             for (int32_t& child : m_child[node].at) {
                 if (child == kNone) continue;
                 m_red[node] += m_red[child];
                 m_green[node] += m_green[child];
                 m_blue[node] += m_blue[child];
-                m_level[child] = 0xFF;  // free: never a candidate again until reused
+                m_level[child] = kFreeLevel;  // never a candidate again until reused
                 m_leaf[child] = 0;
                 m_free.push_back(child);
                 --m_leaves;
