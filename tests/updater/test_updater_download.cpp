@@ -157,7 +157,8 @@ TEST_F(Download, ServerIgnoringTheRangeRestartsTheFile) {
 TEST_F(Download, ShortBodyFailsAndAPartialFilePastTheEndStartsOver) {
     WriteFileBytes(Partial(), m_data.substr(0, 300000));
     // The whole rest arrives, but 5000 bytes more were announced.
-    ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"short\",\"extra\":5000}"));
+    ASSERT_TRUE(
+        m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"short\",\"extra\":5000}"));
     EXPECT_FALSE(Run());
     EXPECT_FALSE(Exists(m_item.localPath));
     EXPECT_EQ(m_data, ReadFileBytes(Partial()));

@@ -223,6 +223,12 @@ void BoxDriver::Stop() {
     }
 }
 
+void BoxDriver::SetScreenshotPath(const std::wstring& path) {
+    EnterCriticalSection(&m_lock);
+    m_screenshot = path;
+    LeaveCriticalSection(&m_lock);
+}
+
 std::vector<BoxSeen> BoxDriver::Seen() {
     EnterCriticalSection(&m_lock);
     std::vector<BoxSeen> copy = m_seen;
@@ -281,7 +287,18 @@ void BoxDriver::Run() {
             seen.hasOk = GetDlgItem(search.found, IDOK) != nullptr;
             EnterCriticalSection(&m_lock);
             m_seen.push_back(seen);
+            std::wstring shot = m_screenshot;
             LeaveCriticalSection(&m_lock);
+            if (!shot.empty()) {
+                HWND dialog = FindWindowW(nullptr, L"Lumaveri在线升级程序");
+                if (dialog) {
+                    // Move the box off the dialog so the picture shows the dialog alone.
+                    SetWindowPos(search.found, nullptr, 0, 0, 0, 0,
+                                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                    Sleep(300);
+                    SaveWindowBitmap(dialog, shot);
+                }
+            }
             int answer = next < m_answers.size() ? m_answers[next] : (seen.hasNo ? IDNO : IDOK);
             ++next;
             last = search.found;
@@ -292,6 +309,38 @@ void BoxDriver::Run() {
         }
         Sleep(50);
     }
+}
+
+bool SaveWindowBitmap(HWND window, const std::wstring& path) {
+    RECT rc{};
+    if (!GetWindowRect(window, &rc)) return false;
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    GdiFlush();
+    SelectObject(mem, old);
+    DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    bytes.append(static_cast<const char*>(bits), stride * static_cast<DWORD>(h));
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return WriteFileBytes(path, bytes);
 }
 
 }  // namespace testkit

@@ -73,17 +73,23 @@ public:
     BoxDriver& operator=(const BoxDriver&) = delete;
     void Stop();
     std::vector<BoxSeen> Seen();
+    // When set, the process's progress dialog is saved there (BMP) before each answer.
+    void SetScreenshotPath(const std::wstring& path);
 
 private:
     static DWORD WINAPI Thread(void* self);
     void Run();
     DWORD m_processId;
     std::vector<int> m_answers;
+    std::wstring m_screenshot;
     std::vector<BoxSeen> m_seen;
     CRITICAL_SECTION m_lock;
     volatile LONG m_stop = 0;
     HANDLE m_thread = nullptr;
 };
+
+// Saves the window's picture as a 24-bit BMP file; false on failure.
+bool SaveWindowBitmap(HWND window, const std::wstring& path);
 
 // The program-folder copy of a built binary from the build tree (tests/, dist/, tools/).
 std::wstring BuiltFile(const std::wstring& relative);

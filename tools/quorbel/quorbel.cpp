@@ -9,12 +9,20 @@
 
 namespace {
 
-UINT g_exitMessage = 0;
-bool g_stubborn = false;
+// What the window needs to know, handed over at creation.
+struct ClientOptions {
+    UINT exitMessage;
+    bool stubborn;
+};
 
 LRESULT CALLBACK MainProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == g_exitMessage && g_exitMessage != 0) {
-        if (!g_stubborn) DestroyWindow(hWnd);
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* options = reinterpret_cast<ClientOptions*>(GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    if (options && msg == options->exitMessage) {
+        if (!options->stubborn) DestroyWindow(hWnd);
         return 0;
     }
     if (msg == WM_DESTROY) {
@@ -40,8 +48,8 @@ void NoteStart() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-    g_exitMessage = RegisterWindowMessageW(L"IME_EXIT_MSG");
-    g_stubborn = commandLine && wcsstr(commandLine, L"/stubborn") != nullptr;
+    ClientOptions options{RegisterWindowMessageW(L"IME_EXIT_MSG"),
+                          commandLine && wcsstr(commandLine, L"/stubborn") != nullptr};
     NoteStart();
     WNDCLASSW wc{};
     wc.lpfnWndProc = MainProc;
@@ -49,7 +57,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     wc.lpszClassName = L"QUORBEL_MAIN_WINDOW";
     if (!RegisterClassW(&wc)) return 1;
     HWND wnd = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"quorbel", WS_POPUP, 0, 0, 1, 1,
-                               nullptr, nullptr, instance, nullptr);
+                               nullptr, nullptr, instance, &options);
     if (!wnd) return 1;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
