@@ -55,6 +55,7 @@ echo "version.xml now reads:"
 iconv -f UTF-16 -t UTF-8 "$program/version.xml" | sed 's/^/  /'
 for _ in $(seq 100); do [ "$(grep -c started "$program/quorbel.log")" -ge 2 ] && break; sleep 0.1; done
 echo "client starts recorded in quorbel.log: $(grep -c started "$program/quorbel.log") (the second is the restart)"
+"$NT_ROOT/scripts/wine-run" "$(winpath "$program")\\quorbel.exe" /exit && echo "restarted client asked to exit again"
 if [ -f "$out/progress-dialog.bmp" ]; then
   convert "$out/progress-dialog.bmp" "$out/progress-dialog.png" && rm "$out/progress-dialog.bmp"
   echo "screenshot of the progress dialog: $out/progress-dialog.png"

@@ -293,7 +293,11 @@ void BoxDriver::Run() {
                 HWND dialog = FindWindowW(nullptr, L"Lumaveri在线升级程序");
                 if (dialog) {
                     // Move the box off the dialog so the picture shows the dialog alone.
-                    SetWindowPos(search.found, nullptr, 0, 0, 0, 0,
+                    RECT box{};
+                    GetWindowRect(search.found, &box);
+                    SetWindowPos(search.found, nullptr,
+                                 GetSystemMetrics(SM_CXSCREEN) - (box.right - box.left),
+                                 GetSystemMetrics(SM_CYSCREEN) - (box.bottom - box.top), 0, 0,
                                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
                     Sleep(300);
                     SaveWindowBitmap(dialog, shot);

@@ -3,6 +3,7 @@
 // quorbel.log in its own folder, so a restart can be seen from outside.
 //   quorbel.exe            exits on IME_EXIT_MSG
 //   quorbel.exe /stubborn  ignores IME_EXIT_MSG (a client that refuses to exit)
+//   quorbel.exe /exit      asks the running client to exit, as the updater does, and ends
 #include <windows.h>
 
 #include <string>
@@ -50,6 +51,10 @@ void NoteStart() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     ClientOptions options{RegisterWindowMessageW(L"IME_EXIT_MSG"),
                           commandLine && wcsstr(commandLine, L"/stubborn") != nullptr};
+    if (commandLine && wcsstr(commandLine, L"/exit")) {
+        HWND running = FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr);
+        return running && PostMessageW(running, options.exitMessage, 0, 0) ? 0 : 1;
+    }
     NoteStart();
     WNDCLASSW wc{};
     wc.lpfnWndProc = MainProc;
