@@ -25,14 +25,15 @@ public:
               const wchar_t* skinType, POINT point);
 
     void Notify(TNotifyUI& msg) override;
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    // Deletes the menu.
+    void OnFinalMessage(HWND hWnd) override;
 
 protected:
     const wchar_t* GetWindowClassName() const override { return L"NTSkinMenu"; }
     std::wstring GetSkinFolder() override { return std::wstring(); }
     std::wstring GetSkinFile() override { return m_skinFile; }
     LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override;
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    void OnFinalMessage(HWND hWnd) override;
 
 private:
     void Place(POINT point);

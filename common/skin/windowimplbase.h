@@ -28,6 +28,12 @@ public:
     LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
     // Default: no controls of the window's own.
     CControlUI* CreateControl(const wchar_t* className) override { return nullptr; }
+    // The handlers below, then HandleCustomMessage, the message filters and the controls, then
+    // the default procedure.
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    // Detaches the controls from the window; a derived window that lives on the heap deletes
+    // itself after calling this.
+    void OnFinalMessage(HWND hWnd) override;
 
 protected:
     virtual std::wstring GetSkinFolder() = 0;
@@ -40,9 +46,6 @@ protected:
     // Enter activates the skin's default button; Escape closes the window. Non-zero when the
     // key was used.
     virtual LRESULT ResponseDefaultKeyEvent(WPARAM wParam);
-
-    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    void OnFinalMessage(HWND hWnd) override;
 
     // Builds the skin; -1 (window creation fails) when the skin cannot be read or built.
     virtual LRESULT OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled);
