@@ -60,6 +60,9 @@ TEST_F(SkinWindowTest, BuildsFromFolderAndSendsWindowInitOnce) {
     EXPECT_EQ(rc.bottom, 65);
     EXPECT_EQ(window->Find(L"inside_mystery"), nullptr);
     EXPECT_EQ(window->Find(L"no_such_control"), nullptr);
+    // An image that is not there leaves the background as it is.
+    ASSERT_NE(window->Find(L"ghost"), nullptr);
+    EXPECT_EQ(ScreenPixel(window->ScreenCenter(L"ghost")), 0xFFFFFFu);
     // The frameless window shows the skin from its very edge.
     EXPECT_EQ(ScreenPixel(POINT{101, 101}), 0x202020u);
 }
