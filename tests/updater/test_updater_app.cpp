@@ -453,3 +453,62 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
             m_lane.Fault("{\"path\":\"/update/pkg/core.zip\",\"kind\":\"hang\",\"count\":0}"));
     }
 }
+
+TEST_F(DialogRun, StatusLineIsPaintedCentredWhereTheHiddenControlSits) {
+    m_state.testMode = 1;
+    UpdateItem& item = AddItem(L"p.zip");
+    item.localPath = m_dir.Path() + L"p.zip";
+    ZipEntrySpec setup;
+    setup.name = "setup.xml";
+    setup.data = Utf16Bytes("<Config Reboot=\"0\"/>");
+    WriteFileBytes(item.localPath, ZipBuilder().Add(setup).Build());
+    CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+    struct Probe {
+        bool hidden = false;
+        int dark = 0, left = 100000, right = -1, centre = 0;
+        static DWORD WINAPI Run(void* p) {
+            auto* probe = static_cast<Probe*>(p);
+            HWND box = nullptr;
+            for (int i = 0; i < 1200 && !box; ++i) {
+                box = FindWindowW(L"#32770", L"Lumaveri升级程序");
+                if (!box) Sleep(50);
+            }
+            HWND dlg = FindWindowW(nullptr, L"Lumaveri在线升级程序");
+            if (!box || !dlg) return 0;
+            RECT boxRect{};
+            GetWindowRect(box, &boxRect);
+            SetWindowPos(box, nullptr,
+                         GetSystemMetrics(SM_CXSCREEN) - (boxRect.right - boxRect.left),
+                         GetSystemMetrics(SM_CYSCREEN) - (boxRect.bottom - boxRect.top), 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Sleep(500);
+            HWND status = GetDlgItem(dlg, 1000);
+            probe->hidden = !IsWindowVisible(status);
+            RECT rc{};
+            GetWindowRect(status, &rc);
+            probe->centre = (rc.left + rc.right) / 2;
+            HDC screen = GetDC(nullptr);
+            for (int y = rc.top; y < rc.bottom; ++y) {
+                for (int x = rc.left; x < rc.right; ++x) {
+                    COLORREF c = GetPixel(screen, x, y);
+                    if (GetRValue(c) < 0x60 && GetGValue(c) < 0x60 && GetBValue(c) < 0x60) {
+                        ++probe->dark;
+                        probe->left = x < probe->left ? x : probe->left;
+                        probe->right = x > probe->right ? x : probe->right;
+                    }
+                }
+            }
+            ReleaseDC(nullptr, screen);
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+            return 0;
+        }
+    } probe;
+    HANDLE thread = CreateThread(nullptr, 0, Probe::Run, &probe, 0, nullptr);
+    dialog.DoModal(nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    // "正在安装  ..." (the item name is empty in test mode) in black, centred in the control.
+    EXPECT_TRUE(probe.hidden);
+    EXPECT_GT(probe.dark, 20);
+    EXPECT_LE(std::abs((probe.left + probe.right) / 2 - probe.centre), 8);
+}
