@@ -600,7 +600,8 @@ bool CNTXMLParse::x_ContentScansClean(int i) const {
             iNext = ELEM(iNext).iElemNext;
             continue;
         }
-        int nType = ScanNode(m_strDoc.c_str(), nEnd, nOffset, node, nullptr);
+        int nBound = iNext ? ELEM(iNext).nStart : nEnd;
+        int nType = ScanNode(m_strDoc.c_str(), nBound, nOffset, node, nullptr);
         if (nType == NODE_ERROR || nType == NODE_LONE_END_TAG) return false;
         nOffset += node.nLength;
     }

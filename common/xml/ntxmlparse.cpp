@@ -229,23 +229,23 @@ int CNTXMLParse::FindNode(int nType) {
     const MCD_CHAR* pDoc = m_strDoc.c_str();
     NodePos node;
     while (nOffset < nEnd) {
-        int nFound = ScanNode(pDoc, nEnd, nOffset, node, nullptr);
-        if (nFound == NODE_ELEMENT) {
-            if (iNext && ELEM(iNext).nStart == nOffset) {
-                iPos = iNext;
-                iNext = ELEM(iNext).iElemNext;
-                if (!nType || (nType & NODE_ELEMENT)) {
-                    m_iPos = iPos;
-                    m_iPosChild = 0;
-                    m_nNodeType = NODE_ELEMENT;
-                    m_nNodeOffset = m_nNodeLength = 0;
-                    return NODE_ELEMENT;
-                }
-                nOffset = ELEM(iPos).nStart + ELEM(iPos).nLength;
-                continue;
+        if (iNext && ELEM(iNext).nStart == nOffset) {
+            iPos = iNext;
+            iNext = ELEM(iNext).iElemNext;
+            if (!nType || (nType & NODE_ELEMENT)) {
+                m_iPos = iPos;
+                m_iPosChild = 0;
+                m_nNodeType = NODE_ELEMENT;
+                m_nNodeOffset = m_nNodeLength = 0;
+                return NODE_ELEMENT;
             }
-            nFound = NODE_ERROR;  // a start tag without its record: not an element here
+            nOffset = ELEM(iPos).nStart + ELEM(iPos).nLength;
+            continue;
         }
+        // A node never runs into the next element (an unterminated one would, after edits).
+        int nBound = iNext && ELEM(iNext).nStart > nOffset ? ELEM(iNext).nStart : nEnd;
+        int nFound = ScanNode(pDoc, nBound, nOffset, node, nullptr);
+        if (nFound == NODE_ELEMENT) nFound = NODE_ERROR;  // a start tag without its record
         if (!nType || (nType & nFound)) {
             m_iPos = iPos;
             m_iPosChild = 0;

@@ -146,6 +146,17 @@ TEST(XmlNavigate, FindNodeWithMask) {
     EXPECT_EQ(L"b", xml.GetTagName());
 }
 
+TEST(XmlNavigate, NodesStopAtElementsAddedAfterBrokenMarkup) {
+    CNTXMLParse xml(L"<!DOCTYPE x");
+    ASSERT_TRUE(xml.AddNode(CNTXMLParse::NODE_ELEMENT, L"b"));
+    EXPECT_EQ(L"<!DOCTYPE x<b/>", xml.GetDoc());
+    xml.ResetPos();
+    EXPECT_EQ(CNTXMLParse::NODE_ERROR, xml.FindNode());
+    EXPECT_EQ(CNTXMLParse::NODE_ELEMENT, xml.FindNode());
+    EXPECT_EQ(L"b", xml.GetTagName());
+    EXPECT_EQ(0, xml.FindNode());
+}
+
 TEST(XmlNavigate, FindNodeInEmptyParent) {
     CNTXMLParse xml(L"<r/>");
     xml.FindElem();
