@@ -16,9 +16,6 @@ public:
     // What a click does; a button sends "click". false when the control cannot act.
     virtual bool Activate();
 
-    bool IsHot() const { return m_hot; }
-    bool IsPushed() const { return m_pushed; }
-
 protected:
     void PaintBkColor(HDC hdc) override;
     void PaintStatusImage(HDC hdc) override;

@@ -57,7 +57,6 @@ public:
     virtual void SetFocus();
     // Whether clicks on the control do something (so the caption area does not drag there).
     virtual bool IsInteractive() const { return false; }
-    bool IsMouseEnabled() const { return m_mouseEnabled; }
 
     std::wstring GetBkImage() const { return m_bkImage; }
     void SetBkImage(const wchar_t* image);

@@ -38,8 +38,8 @@ public:
     static void SetResourcePath(const wchar_t* path);
     static const std::wstring& GetResourcePath();
     // Reads the skin files from this archive in the resource folder instead of the folder
-    // itself; an empty name goes back to the folder. The second argument is accepted for
-    // compatibility: the archive is opened afresh for each read.
+    // itself; an empty name goes back to the folder. cached asks to keep the archive open; it
+    // is opened afresh for each read either way, so a replaced archive is always seen.
     static void SetResourceZip(const wchar_t* name, bool cached = false);
     static const std::wstring& GetResourceZip();
     // Reads a skin file (name relative to the resource folder) from the folder or the archive;
@@ -108,7 +108,6 @@ public:
     void SetFocus(CControlUI* control);
     // Moves the keyboard focus to the next (or previous) visible, enabled edit box.
     bool MoveFocus(bool backwards);
-    CControlUI* GetHotControl() const { return m_hot; }
     CControlUI* GetCaptureControl() const { return m_captured; }
     // Popups keep the mouse captured themselves; the manager then never captures or releases.
     void SetPopupMode(bool popup) { m_popup = popup; }

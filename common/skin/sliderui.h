@@ -15,8 +15,6 @@ public:
 
     // Whether dragging reports each intermediate value.
     void SetCanSendMove(bool send) { m_sendMove = send; }
-    bool GetCanSendMove() const { return m_sendMove; }
-    int GetThumbSize() const { return m_thumbSize; }
 
 protected:
     void PaintStatusImage(HDC hdc) override;

@@ -20,9 +20,6 @@ public:
     WindowImplBase() = default;
     ~WindowImplBase() override;
 
-    // The controls of this window (FindControl and friends).
-    CPaintManagerUI& GetPaintManager() { return m_pm; }
-
     void Notify(TNotifyUI& msg) override;
     // Default: Enter and Escape go to ResponseDefaultKeyEvent.
     LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
