@@ -39,6 +39,15 @@ void UIFillRect(HDC hdc, const RECT& rc, DWORD argb, int round) {
 
 void UIDrawBorder(HDC hdc, const RECT& rc, DWORD argb, int size, int round) {
     if ((argb >> 24) == 0 || size <= 0 || rc.right <= rc.left || rc.bottom <= rc.top) return;
+    if (round <= 0) {
+        // Four bands: a stroked rectangle lands half a pixel off at the right and bottom edges
+        // on some GDI+ implementations and is clipped away there.
+        UIFillRect(hdc, RECT{rc.left, rc.top, rc.right, rc.top + size}, argb, 0);
+        UIFillRect(hdc, RECT{rc.left, rc.bottom - size, rc.right, rc.bottom}, argb, 0);
+        UIFillRect(hdc, RECT{rc.left, rc.top + size, rc.left + size, rc.bottom - size}, argb, 0);
+        UIFillRect(hdc, RECT{rc.right - size, rc.top + size, rc.right, rc.bottom - size}, argb, 0);
+        return;
+    }
     Gdiplus::Graphics g(hdc);
     Gdiplus::Pen pen{Gdiplus::Color(argb), static_cast<Gdiplus::REAL>(size)};
     // The stroke is centred on the path, so the path runs half a pen inside rc.
@@ -47,10 +56,6 @@ void UIDrawBorder(HDC hdc, const RECT& rc, DWORD argb, int size, int round) {
     Gdiplus::REAL w = rc.right - rc.left - static_cast<Gdiplus::REAL>(size);
     Gdiplus::REAL h = rc.bottom - rc.top - static_cast<Gdiplus::REAL>(size);
     g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-    if (round <= 0) {
-        g.DrawRectangle(&pen, x, y, w, h);
-        return;
-    }
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     Gdiplus::GraphicsPath path;
     AddRoundRect(path, x, y, w, h, static_cast<Gdiplus::REAL>(round));

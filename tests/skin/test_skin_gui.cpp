@@ -269,6 +269,12 @@ TEST_F(SkinWindowTest, MenuReportsToItsOwnerThroughItsMessage) {
     EXPECT_EQ(mr.right - mr.left, 120);
     // Two entries of 30 pixels are left, plus the 2-pixel inset above and below.
     EXPECT_EQ(mr.bottom - mr.top, 64);
+    Settle();
+    // The border is whole, right and bottom edges included.
+    EXPECT_EQ(ScreenPixel(POINT{mr.left, mr.top + 10}), 0x804020u);
+    EXPECT_EQ(ScreenPixel(POINT{mr.right - 1, mr.top + 10}), 0x804020u);
+    EXPECT_EQ(ScreenPixel(POINT{mr.left + 10, mr.bottom - 1}), 0x804020u);
+    EXPECT_EQ(ScreenPixel(POINT{mr.left + 10, mr.top + 2 + 15}), 0xFFFFFFu);
     Click(POINT{320, 200 + 2 + 30 + 15});
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(menuWnd); }));
     ASSERT_EQ(window->menuEvents.size(), 2u);
