@@ -13,6 +13,8 @@ function(nt_add_common_library name)
     target_link_libraries(${name}${variant} PUBLIC ${L_LIBS})
   endforeach()
   target_compile_definitions(${name}_export PUBLIC NT_EXPORTS)
+  # Built only when glimter.dll links it.
+  set_target_properties(${name}_export PROPERTIES EXCLUDE_FROM_ALL TRUE)
 endfunction()
 
 # Puts a deliverable's binary into the program folder.
