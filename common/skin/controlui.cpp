@@ -194,11 +194,11 @@ void CControlUI::PaintBorder(HDC hdc) {
 
 bool CControlUI::DrawImage(HDC hdc, const std::wstring& image) {
     if (!m_manager || image.empty()) return false;
-    UIImageSpec spec;
-    if (!UIParseImageSpec(image, spec)) return false;
-    Gdiplus::Bitmap* bitmap = m_manager->GetImage(spec.file);
+    UIImageSpec imageSpec;
+    if (!UIParseImageSpec(image, imageSpec)) return false;
+    Gdiplus::Bitmap* bitmap = m_manager->GetImage(imageSpec.file);
     if (!bitmap) return false;
-    UIDrawImage(hdc, bitmap, m_rcItem, spec);
+    UIDrawImage(hdc, bitmap, m_rcItem, imageSpec);
     return true;
 }
 

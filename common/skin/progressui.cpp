@@ -75,12 +75,12 @@ void CProgressUI::PaintStatusImage(HDC hdc) {
     filled.right = ValueToX(m_value);
     if (filled.right <= filled.left) return;
     if (!m_foreImage.empty() && m_manager) {
-        UIImageSpec spec;
-        if (UIParseImageSpec(m_foreImage, spec)) {
+        UIImageSpec imageSpec;
+        if (UIParseImageSpec(m_foreImage, imageSpec)) {
             HRGN clip = ::CreateRectRgn(0, 0, 0, 0);
             bool hadClip = ::GetClipRgn(hdc, clip) == 1;
             ::IntersectClipRect(hdc, filled.left, filled.top, filled.right, filled.bottom);
-            UIDrawImage(hdc, m_manager->GetImage(spec.file), track, spec);
+            UIDrawImage(hdc, m_manager->GetImage(imageSpec.file), track, imageSpec);
             ::SelectClipRgn(hdc, hadClip ? clip : nullptr);
             ::DeleteObject(clip);
             return;

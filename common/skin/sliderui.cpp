@@ -110,16 +110,16 @@ void CSliderUI::PaintStatusImage(HDC hdc) {
     CProgressUI::PaintStatusImage(hdc);
     RECT thumb = ThumbRect();
     if (m_hot && !m_thumbHotImage.empty() && m_manager) {
-        UIImageSpec spec;
-        if (UIParseImageSpec(m_thumbHotImage, spec)) {
-            UIDrawImage(hdc, m_manager->GetImage(spec.file), thumb, spec);
+        UIImageSpec imageSpec;
+        if (UIParseImageSpec(m_thumbHotImage, imageSpec)) {
+            UIDrawImage(hdc, m_manager->GetImage(imageSpec.file), thumb, imageSpec);
             return;
         }
     }
     if (!m_thumbImage.empty() && m_manager) {
-        UIImageSpec spec;
-        if (UIParseImageSpec(m_thumbImage, spec)) {
-            UIDrawImage(hdc, m_manager->GetImage(spec.file), thumb, spec);
+        UIImageSpec imageSpec;
+        if (UIParseImageSpec(m_thumbImage, imageSpec)) {
+            UIDrawImage(hdc, m_manager->GetImage(imageSpec.file), thumb, imageSpec);
             return;
         }
     }

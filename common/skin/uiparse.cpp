@@ -99,7 +99,7 @@ bool UIParseImageSpec(const std::wstring& text, UIImageSpec& out) {
         out.file = text.substr(start, end - start);
         return true;
     }
-    UIImageSpec spec;
+    UIImageSpec imageSpec;
     size_t p = start;
     while (p < text.size()) {
         while (p < text.size() && IsSpace(text[p])) ++p;
@@ -117,19 +117,19 @@ bool UIParseImageSpec(const std::wstring& text, UIImageSpec& out) {
         std::wstring value = text.substr(p, close - p);
         p = close + 1;
         if (key == L"file") {
-            spec.file = value;
+            imageSpec.file = value;
         } else if (key == L"source") {
-            if (!UIParseRect(value.c_str(), spec.source)) return false;
-            spec.hasSource = true;
+            if (!UIParseRect(value.c_str(), imageSpec.source)) return false;
+            imageSpec.hasSource = true;
         } else if (key == L"corner") {
-            if (!UIParseRect(value.c_str(), spec.corner)) return false;
+            if (!UIParseRect(value.c_str(), imageSpec.corner)) return false;
         } else if (key == L"dest") {
-            if (!UIParseRect(value.c_str(), spec.dest)) return false;
-            spec.hasDest = true;
+            if (!UIParseRect(value.c_str(), imageSpec.dest)) return false;
+            imageSpec.hasDest = true;
         }
         // Other keys are for later skins; they are skipped, not refused.
     }
-    if (spec.file.empty()) return false;
-    out = spec;
+    if (imageSpec.file.empty()) return false;
+    out = imageSpec;
     return true;
 }

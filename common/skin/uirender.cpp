@@ -72,15 +72,15 @@ void UIFillEllipse(HDC hdc, const RECT& rc, DWORD argb) {
                   static_cast<INT>(rc.right - rc.left), static_cast<INT>(rc.bottom - rc.top));
 }
 
-void UIDrawImage(HDC hdc, Gdiplus::Bitmap* image, const RECT& rc, const UIImageSpec& spec) {
+void UIDrawImage(HDC hdc, Gdiplus::Bitmap* image, const RECT& rc, const UIImageSpec& imageSpec) {
     if (!image) return;
-    RECT src = spec.hasSource ? spec.source
+    RECT src = imageSpec.hasSource ? imageSpec.source
                               : RECT{0, 0, static_cast<LONG>(image->GetWidth()),
                                      static_cast<LONG>(image->GetHeight())};
     RECT dst = rc;
-    if (spec.hasDest) {
-        dst = RECT{rc.left + spec.dest.left, rc.top + spec.dest.top, rc.left + spec.dest.right,
-                   rc.top + spec.dest.bottom};
+    if (imageSpec.hasDest) {
+        dst = RECT{rc.left + imageSpec.dest.left, rc.top + imageSpec.dest.top, rc.left + imageSpec.dest.right,
+                   rc.top + imageSpec.dest.bottom};
     }
     if (dst.right <= dst.left || dst.bottom <= dst.top || src.right <= src.left ||
         src.bottom <= src.top)
@@ -91,7 +91,7 @@ void UIDrawImage(HDC hdc, Gdiplus::Bitmap* image, const RECT& rc, const UIImageS
     Gdiplus::ImageAttributes attrs;
     // Tiling the edge pixels keeps stretched borders from fading into transparency.
     attrs.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-    const RECT& c = spec.corner;
+    const RECT& c = imageSpec.corner;
     // Nine slices: the corners keep their size, edges stretch one way, the middle both ways.
     int sx[4] = {src.left, src.left + c.left, src.right - c.right, src.right};
     int sy[4] = {src.top, src.top + c.top, src.bottom - c.bottom, src.bottom};

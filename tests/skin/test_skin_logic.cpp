@@ -64,30 +64,30 @@ TEST(SkinParse, RectsSizesNumbersAndBooleans) {
 }
 
 TEST(SkinParse, ImageReferences) {
-    UIImageSpec spec;
-    EXPECT_TRUE(UIParseImageSpec(L"bk.png", spec));
-    EXPECT_EQ(spec.file, L"bk.png");
-    EXPECT_FALSE(spec.hasSource);
+    UIImageSpec imageSpec;
+    EXPECT_TRUE(UIParseImageSpec(L"bk.png", imageSpec));
+    EXPECT_EQ(imageSpec.file, L"bk.png");
+    EXPECT_FALSE(imageSpec.hasSource);
 
     // The form the option bar writes for the colour preview.
-    EXPECT_TRUE(UIParseImageSpec(L"file='colorlarge.png' source='56,0,84,28'", spec));
-    EXPECT_EQ(spec.file, L"colorlarge.png");
-    EXPECT_TRUE(spec.hasSource);
-    EXPECT_RECT(spec.source, 56, 0, 84, 28);
-    EXPECT_FALSE(spec.hasDest);
+    EXPECT_TRUE(UIParseImageSpec(L"file='colorlarge.png' source='56,0,84,28'", imageSpec));
+    EXPECT_EQ(imageSpec.file, L"colorlarge.png");
+    EXPECT_TRUE(imageSpec.hasSource);
+    EXPECT_RECT(imageSpec.source, 56, 0, 84, 28);
+    EXPECT_FALSE(imageSpec.hasDest);
 
     EXPECT_TRUE(
-        UIParseImageSpec(L"dest=\"2,2,20,20\" file=\"a b.png\" corner='1,1,1,1' fade='80'", spec));
-    EXPECT_EQ(spec.file, L"a b.png");
-    EXPECT_RECT(spec.dest, 2, 2, 20, 20);
-    EXPECT_RECT(spec.corner, 1, 1, 1, 1);
+        UIParseImageSpec(L"dest=\"2,2,20,20\" file=\"a b.png\" corner='1,1,1,1' fade='80'", imageSpec));
+    EXPECT_EQ(imageSpec.file, L"a b.png");
+    EXPECT_RECT(imageSpec.dest, 2, 2, 20, 20);
+    EXPECT_RECT(imageSpec.corner, 1, 1, 1, 1);
 
-    spec.file = L"kept";
-    EXPECT_FALSE(UIParseImageSpec(L"source='1,2,3,4'", spec));
-    EXPECT_FALSE(UIParseImageSpec(L"file='x.png' source='bad'", spec));
-    EXPECT_FALSE(UIParseImageSpec(L"file='x.png", spec));
-    EXPECT_FALSE(UIParseImageSpec(L"   ", spec));
-    EXPECT_EQ(spec.file, L"kept");
+    imageSpec.file = L"kept";
+    EXPECT_FALSE(UIParseImageSpec(L"source='1,2,3,4'", imageSpec));
+    EXPECT_FALSE(UIParseImageSpec(L"file='x.png' source='bad'", imageSpec));
+    EXPECT_FALSE(UIParseImageSpec(L"file='x.png", imageSpec));
+    EXPECT_FALSE(UIParseImageSpec(L"   ", imageSpec));
+    EXPECT_EQ(imageSpec.file, L"kept");
 }
 
 TEST(SkinLayout, VerticalFixedAndStretchWithInsetAndPadding) {

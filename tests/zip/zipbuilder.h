@@ -23,15 +23,15 @@ struct ZipEntrySpec {
 
 class ZipBuilder {
 public:
-    ZipBuilder& Add(const ZipEntrySpec& spec) {
-        m_entries.push_back(spec);
+    ZipBuilder& Add(const ZipEntrySpec& entrySpec) {
+        m_entries.push_back(entrySpec);
         return *this;
     }
     ZipBuilder& Add(const std::string& name, const std::string& data) {
-        ZipEntrySpec spec;
-        spec.name = name;
-        spec.data = data;
-        return Add(spec);
+        ZipEntrySpec entrySpec;
+        entrySpec.name = name;
+        entrySpec.data = data;
+        return Add(entrySpec);
     }
 
     std::string Build() const {
