@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/zip/ntziparchive.h"
+#include "support/simlane.h"
 #include "updater/download.h"
 #include "updater/testkit.h"
 #include "zip/zipbuilder.h"
@@ -92,13 +93,14 @@ double InflateLoop(const std::wstring& archive, const std::wstring& out, uint64_
 }  // namespace
 
 int main() {
-    SimLane lane("bench");
-    if (!lane.Fixture("{\"packages\":{\"big.zip\":{\"filler\":" + std::to_string(kSize) + "}}}")) {
+    CSimLane lane("bench");
+    if (!lane.Reset() ||
+        !lane.Fixture("{\"packages\":{\"big.zip\":{\"filler\":" + std::to_string(kSize) + "}}}")) {
         std::printf("simulator not reachable (set NTSIM_PORT_FILE)\n");
         return 1;
     }
     ScratchFolder dir(L"bench");
-    std::wstring url = lane.Base() + L"/update/pkg/big.zip";
+    std::wstring url = lane.WideBase() + L"/update/pkg/big.zip";
     uint64_t total = 0;
     BareLoop(url, 65536, total);  // lets the simulator build the package once
     double mb = static_cast<double>(total) / 1e6;

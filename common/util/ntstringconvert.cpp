@@ -38,6 +38,8 @@ std::string CNTStringConvert::UTF8ToANSI(const char* text) {
     return ToNarrow(CP_ACP, ToWide(CP_UTF8, text).c_str());
 }
 
+std::string CNTStringConvert::UnicodeToUTF8(const wchar_t* text) { return ToNarrow(CP_UTF8, text); }
+
 void CNTStringConvert::MakeLower(std::wstring& text) {
     for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
 }

@@ -13,6 +13,7 @@ public:
     static std::string UnicodeToAnsi(const wchar_t* text);
     static std::wstring UTF8ToUnicode(const char* text);
     static std::string UTF8ToANSI(const char* text);
+    static std::string UnicodeToUTF8(const wchar_t* text);
 
     // Per unit, through the C runtime's wide case conversion.
     static void MakeLower(std::wstring& text);

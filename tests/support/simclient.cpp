@@ -3,9 +3,12 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+
+#include "common/util/ntstringconvert.h"
 
 namespace {
 
@@ -39,14 +42,6 @@ bool SplitUrl(const std::string& url, std::string* host, INTERNET_PORT* port, st
     return !host->empty();
 }
 
-std::wstring Widen(const std::string& text) {
-    const int count =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(count), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], count);
-    return wide;
-}
-
 // A lane name unique to this process, even when a later process gets the same id.
 std::string LaneName() {
     FILETIME created{}, exited{}, kernel{}, user{};
@@ -64,12 +59,37 @@ bool ParseJson(const std::string& text, Json::Value* value) {
     return reader->parse(text.data(), text.data() + text.size(), value, &errors);
 }
 
-bool PostControl(const std::string& path, const std::string& json) {
-    const std::string base = SimBase();
+bool PostControl(const std::string& base, const std::string& path, const std::string& json) {
     std::string reply;
     Json::Value answer;
     return !base.empty() && SimHttp("POST", base + path, json, &reply) == 200 &&
            ParseJson(reply, &answer) && answer.isObject() && answer["ok"].asBool();
+}
+
+// "http://127.0.0.1:PORT" of the running simulator; empty when it cannot be found.
+std::string ServerRoot() {
+    const char* portFile = std::getenv("NTSIM_PORT_FILE");
+    if (portFile == nullptr || *portFile == '\0') return std::string();
+    std::string path = std::string("Z:") + portFile;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    std::unique_ptr<FILE, FileCloser> file(
+        _wfopen(CNTStringConvert::UTF8ToUnicode(path.c_str()).c_str(), L"rb"));
+    if (!file) return std::string();
+    char digits[16] = {};
+    fread(digits, 1, sizeof digits - 1, file.get());
+    const int port = std::atoi(digits);
+    if (port <= 0 || port > 65535) return std::string();
+    return "http://127.0.0.1:" + std::to_string(port);
+}
+
+// The simulator takes lane ids of up to 64 letters, digits, '_', '.' and '-'.
+constexpr size_t kLaneIdMax = 64;
+
+bool LaneChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '.' || c == '-';
 }
 
 // The base64 field of a recorded request or part, decoded; empty when it is missing.
@@ -90,29 +110,32 @@ int Base64Digit(char c) {
 }  // namespace
 
 std::string SimBase() {
-    const char* portFile = std::getenv("NTSIM_PORT_FILE");
-    if (portFile == nullptr || *portFile == '\0') return std::string();
-    std::string path = std::string("Z:") + portFile;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    std::unique_ptr<FILE, FileCloser> file(_wfopen(Widen(path).c_str(), L"rb"));
-    if (!file) return std::string();
-    char digits[16] = {};
-    fread(digits, 1, sizeof digits - 1, file.get());
-    const int port = std::atoi(digits);
-    if (port <= 0 || port > 65535) return std::string();
-    return "http://127.0.0.1:" + std::to_string(port) + "/_lane/" + LaneName();
+    const std::string root = ServerRoot();
+    return root.empty() ? root : root + "/_lane/" + LaneName();
 }
 
-bool SimReset() { return PostControl("/_sim/reset", "{}"); }
+std::string SimLaneBase(const std::string& name) {
+    const std::string root = ServerRoot();
+    if (root.empty()) return root;
+    std::string lane = LaneName() + "." + name;
+    lane.resize(std::min(lane.size(), kLaneIdMax));
+    for (char& c : lane) {
+        if (!LaneChar(c)) c = '_';
+    }
+    return root + "/_lane/" + lane;
+}
 
-bool SimFault(const std::string& json) { return PostControl("/_sim/fault", json); }
+bool SimReset(const std::string& base) { return PostControl(base, "/_sim/reset", "{}"); }
 
-bool SimFixture(const std::string& json) { return PostControl("/_sim/fixture", json); }
+bool SimFault(const std::string& json, const std::string& base) {
+    return PostControl(base, "/_sim/fault", json);
+}
 
-Json::Value SimRequests() {
-    const std::string base = SimBase();
+bool SimFixture(const std::string& json, const std::string& base) {
+    return PostControl(base, "/_sim/fixture", json);
+}
+
+Json::Value SimRequests(const std::string& base) {
     std::string reply;
     Json::Value answer;
     if (base.empty() || SimHttp("GET", base + "/_sim/requests", std::string(), &reply) != 200 ||
@@ -120,6 +143,31 @@ Json::Value SimRequests() {
         return Json::Value();
     }
     return answer["requests"];
+}
+
+std::string SimRecord::Header(const char* name) const {
+    if (!headers.isObject()) return std::string();
+    for (const std::string& key : headers.getMemberNames()) {
+        if (_stricmp(key.c_str(), name) == 0) return headers[key].asString();
+    }
+    return std::string();
+}
+
+std::vector<SimRecord> SimRecords(const std::string& base) {
+    std::vector<SimRecord> out;
+    for (const Json::Value& request : SimRequests(base)) {
+        SimRecord record;
+        record.method = request["method"].asString();
+        record.path = SimRawPath(request);
+        record.headers = request["headers"];
+        record.body = SimBody(request);
+        for (const Json::Value& part : request["parts"]) {
+            record.parts.push_back(SimPart{part["name"].asString(), part["filename"].asString(),
+                                           part["content_type"].asString(), SimPartData(part)});
+        }
+        out.push_back(record);
+    }
+    return out;
 }
 
 int SimHttp(const std::string& method, const std::string& url, const std::string& body,

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <json/json.h>
 
@@ -14,18 +15,44 @@
 // empty when NTSIM_PORT_FILE is unset or the port file cannot be read.
 std::string SimBase();
 
+// Base address of a further lane of this process, named after e.g. the running test, for
+// tests that want nothing left over from the one before; empty like SimBase(). Names are cut
+// to what the simulator accepts and characters it does not accept become '_'.
+std::string SimLaneBase(const std::string& name);
+
+// The control calls below act on the lane at base (this process's lane by default).
+
 // Forgets recorded requests and queued faults and restores the fixture. False on failure.
-bool SimReset();
+bool SimReset(const std::string& base = SimBase());
 
 // Queues a fault, e.g. {"path": "/sso", "kind": "hang"}. False when the simulator refuses it.
-bool SimFault(const std::string& json);
+bool SimFault(const std::string& json, const std::string& base = SimBase());
 
 // Merges a partial fixture into the live state until the next reset. False when refused.
-bool SimFixture(const std::string& json);
+bool SimFixture(const std::string& json, const std::string& base = SimBase());
 
 // Requests recorded since the last reset, oldest first (the "requests" array); a null value
 // when the simulator cannot be reached or its answer does not parse.
-Json::Value SimRequests();
+Json::Value SimRequests(const std::string& base = SimBase());
+
+// One recorded form part and one recorded request, decoded.
+struct SimPart {
+    std::string name, filename, contentType, data;
+};
+
+struct SimRecord {
+    std::string method;
+    std::string path;     // raw bytes of path and query as sent, inside the lane
+    Json::Value headers;  // name -> value, names as sent
+    std::string body;
+    std::vector<SimPart> parts;
+
+    // The value of a header, its name matched without regard to case; empty when absent.
+    std::string Header(const char* name) const;
+};
+
+// SimRequests() decoded; empty when the simulator cannot be reached.
+std::vector<SimRecord> SimRecords(const std::string& base = SimBase());
 
 // Sends one request to a full URL; returns the HTTP status (0 when no answer came) and puts
 // the body into *reply when reply is given.

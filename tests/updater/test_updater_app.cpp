@@ -5,6 +5,7 @@
 
 #include "updater/ccmupdatedlg.h"
 #include "updater/imeclient.h"
+#include "support/simlane.h"
 #include "updater/testkit.h"
 #include "updater/texttable.h"
 #include "updater/textformat.h"
@@ -69,15 +70,14 @@ int CountLines(const std::string& text, const std::string& line) {
 class UpdaterRun : public ::testing::Test {
 protected:
     UpdaterRun()
-        : m_lane("app_" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())),
-          m_dir(L"app") {}
+        : m_lane(::testing::UnitTest::GetInstance()->current_test_info()->name()), m_dir(L"app") {}
 
     void SetUp() override {
+        ASSERT_TRUE(m_lane.Reset());
         ClearRegistry();
         ASSERT_TRUE(CopyFileW(BuiltFile(L"dist\\trevasko.exe").c_str(), Exe().c_str(), FALSE));
         ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), Client().c_str(), FALSE));
-        WriteVersion(L"1.0.000", m_lane.Base() + L"/update");
+        WriteVersion(L"1.0.000", m_lane.WideBase() + L"/update");
     }
     void TearDown() override {
         if (m_client.hProcess) {
@@ -141,7 +141,7 @@ protected:
         return n;
     }
 
-    SimLane m_lane;
+    CSimLane m_lane;
     ScratchFolder m_dir;
     PROCESS_INFORMATION m_client{};
 };
@@ -149,7 +149,7 @@ protected:
 }  // namespace
 
 TEST_F(UpdaterRun, SilentStartOnAnUpToDateInstallationShowsNothing) {
-    WriteVersion(L"2.1.0", m_lane.Base() + L"/update");
+    WriteVersion(L"2.1.0", m_lane.WideBase() + L"/update");
     EXPECT_TRUE(RunUpdater(L"", {}).empty());
     EXPECT_EQ(1u, ReadCycle());
     EXPECT_EQ(TodayUtc(), ReadCheckTime());
@@ -164,7 +164,7 @@ TEST_F(UpdaterRun, SilentStartWithoutNetworkShowsNothing) {
 }
 
 TEST_F(UpdaterRun, InteractiveStartReportsUpToDateAndNetworkErrors) {
-    WriteVersion(L"2.1.0", m_lane.Base() + L"/update");
+    WriteVersion(L"2.1.0", m_lane.WideBase() + L"/update");
     auto seen = RunUpdater(L"check", {IDOK});
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ(L"Lumaveri已经是最新版本了!", seen[0].text);
@@ -178,7 +178,7 @@ TEST_F(UpdaterRun, InteractiveStartReportsUpToDateAndNetworkErrors) {
     ASSERT_TRUE(
         m_lane.Fault("{\"path\":\"/update/version/interfaces/version/"
                      "getVersionInfo.htm\",\"kind\":\"notjson\"}"));
-    WriteVersion(L"1.0.000", m_lane.Base() + L"/update");
+    WriteVersion(L"1.0.000", m_lane.WideBase() + L"/update");
     seen = RunUpdater(L"check", {IDOK});
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ(L"网络连接错误，请稍后再试!", seen[0].text);
@@ -208,11 +208,12 @@ TEST_F(UpdaterRun, DecliningAnOptionalUpdateSetsCycleThree) {
 
 TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"forcedupdate\":true}}"));
-    std::string core = m_lane.Package("core.zip");
+    std::string core;
+    ASSERT_EQ(200, m_lane.Get("/update/pkg/core.zip", &core));
     ASSERT_GT(core.size(), 1000u);
     CreateDirectoryW((Folder() + L"update").c_str(), nullptr);
     WriteFileBytes(Folder() + L"update\\core.zip.$$$", core.substr(0, 700));
-    m_lane.Reset();
+    ASSERT_TRUE(m_lane.Reset());
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"forcedupdate\":true}}"));
     StartClient();
     ASSERT_TRUE(IsProgramRunning(Client()));
@@ -229,7 +230,7 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_client.hProcess, 0)) << "client still runs";
     std::string range;
     for (const auto& r : m_lane.Requests())
-        if (r.path.find("core.zip") != std::string::npos) range = r.range;
+        if (r.path.find("core.zip") != std::string::npos) range = r.Header("Range");
     EXPECT_EQ("bytes=700-", range);
     EXPECT_EQ(ReadFileBytes(EnvPath("NT_SOURCE_DIR") +
                             L"\\tools\\simulator\\packages\\core\\files\\readme.txt"),
@@ -346,22 +347,21 @@ HWND FindOwnDialog() {
 class DialogRun : public ::testing::Test {
 public:
     DialogRun()
-        : m_lane("dlg_" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())),
-          m_dir(L"dlg") {
+        : m_lane(::testing::UnitTest::GetInstance()->current_test_info()->name()), m_dir(L"dlg") {
         m_state.programFolder = m_dir.Path();
         m_state.texts.LoadFromResource(GetModuleHandleW(nullptr));
         m_state.newVersion = L"2.1.0";
     }
+    void SetUp() override { ASSERT_TRUE(m_lane.Reset()); }
     UpdateItem& AddItem(const std::wstring& name) {
         auto item = std::make_unique<UpdateItem>();
         item->name = name;
-        item->url = m_lane.Base() + L"/update/pkg/" + name;
+        item->url = m_lane.WideBase() + L"/update/pkg/" + name;
         item->localPath = m_dir.Path() + L"update\\" + name;
         m_state.items.push_back(std::move(item));
         return *m_state.items.back();
     }
-    SimLane m_lane;
+    CSimLane m_lane;
     ScratchFolder m_dir;
     UpdateState m_state;
 };

@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include "updater/download.h"
+#include "support/simlane.h"
 #include "updater/testkit.h"
 #include "updater/versioncheck.h"
 
@@ -59,29 +60,28 @@ std::string Base64(const std::string& in) {
 class Download : public ::testing::Test {
 protected:
     Download()
-        : m_lane("dl_" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())),
-          m_dir(L"dl") {}
+        : m_lane(::testing::UnitTest::GetInstance()->current_test_info()->name()), m_dir(L"dl") {}
     void SetUp() override {
+        ASSERT_TRUE(m_lane.Reset());
         m_data = MillionBytes();
         ASSERT_TRUE(m_lane.Fixture("{\"packages\":{\"big.zip\":{\"raw_b64\":\"" + Base64(m_data) +
                                    "\"}}}"));
         m_item.name = L"big.zip";
-        m_item.url = m_lane.Base() + L"/update/pkg/big.zip";
+        m_item.url = m_lane.WideBase() + L"/update/pkg/big.zip";
         m_item.localPath = m_dir.Path() + L"big.zip";
         m_texts.versionLabel = L"升级到 2.1.0 版本, (1 / 2 )";
         m_texts.statusPattern = L"正在下载 %s ...(%s)";
     }
     bool Run() { return DownloadPackage(m_item, m_texts, m_cancel, m_view); }
     std::wstring Partial() const { return m_item.localPath + L".$$$"; }
-    std::vector<SimLane::Request> PackageRequests() {
-        std::vector<SimLane::Request> out;
+    std::vector<SimRecord> PackageRequests() {
+        std::vector<SimRecord> out;
         for (const auto& r : m_lane.Requests())
             if (r.path.find("/update/pkg/") != std::string::npos) out.push_back(r);
         return out;
     }
 
-    SimLane m_lane;
+    CSimLane m_lane;
     ScratchFolder m_dir;
     std::string m_data;
     UpdateItem m_item;
@@ -104,7 +104,7 @@ TEST_F(Download, ResumesAPartialFileWithARangeRequest) {
     ASSERT_TRUE(Run());
     auto requests = PackageRequests();
     ASSERT_EQ(1u, requests.size());
-    EXPECT_EQ("bytes=300000-", requests[0].range);
+    EXPECT_EQ("bytes=300000-", requests[0].Header("Range"));
     EXPECT_EQ(1000000u, m_item.size);
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
     EXPECT_FALSE(Exists(Partial()));
@@ -125,7 +125,7 @@ TEST_F(Download, PartialContentWithoutAPartialFileStartsFromEmpty) {
     ASSERT_TRUE(Run());
     auto requests = PackageRequests();
     ASSERT_EQ(1u, requests.size());
-    EXPECT_EQ("bytes=0-", requests[0].range);
+    EXPECT_EQ("bytes=0-", requests[0].Header("Range"));
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
 }
 
@@ -142,7 +142,7 @@ TEST_F(Download, CutConnectionIsResumedByteIdentical) {
     ASSERT_TRUE(Run());
     auto requests = PackageRequests();
     ASSERT_EQ(2u, requests.size());
-    EXPECT_EQ("bytes=" + std::to_string(partial.size()) + "-", requests[1].range);
+    EXPECT_EQ("bytes=" + std::to_string(partial.size()) + "-", requests[1].Header("Range"));
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
 }
 
@@ -168,8 +168,8 @@ TEST_F(Download, ShortBodyFailsAndAPartialFilePastTheEndStartsOver) {
     ASSERT_TRUE(Run());
     auto requests = PackageRequests();
     ASSERT_EQ(3u, requests.size());
-    EXPECT_EQ("bytes=1000000-", requests[1].range);
-    EXPECT_EQ("bytes=0-", requests[2].range);
+    EXPECT_EQ("bytes=1000000-", requests[1].Header("Range"));
+    EXPECT_EQ("bytes=0-", requests[2].Header("Range"));
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
 }
 
@@ -209,28 +209,27 @@ TEST_F(Download, NoServerFails) {
 
 class VersionRequest : public ::testing::Test {
 protected:
-    VersionRequest()
-        : m_lane("vc_" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())) {}
-    SimLane m_lane;
+    VersionRequest() : m_lane(::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
+    void SetUp() override { ASSERT_TRUE(m_lane.Reset()); }
+    CSimLane m_lane;
 };
 
 TEST_F(VersionRequest, PostsTheInstalledVersionAndReadsThePackages) {
     std::string body;
-    ASSERT_TRUE(RequestVersionInfo(m_lane.Base() + L"/update", L"1.0.000", body));
+    ASSERT_TRUE(RequestVersionInfo(m_lane.WideBase() + L"/update", L"1.0.000", body));
     auto requests = m_lane.Requests();
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("POST", requests[0].method);
     EXPECT_EQ("/update/version/interfaces/version/getVersionInfo.htm", requests[0].path);
     EXPECT_EQ("version=1.0.000&type=0", requests[0].body);
-    EXPECT_EQ("application/x-www-form-urlencoded", requests[0].contentType);
+    EXPECT_EQ("application/x-www-form-urlencoded", requests[0].Header("Content-Type"));
     VersionOffer offer;
-    ASSERT_EQ(1, ParseVersionReply(body, m_lane.Base() + L"/update", L"C:\\p\\", offer));
+    ASSERT_EQ(1, ParseVersionReply(body, m_lane.WideBase() + L"/update", L"C:\\p\\", offer));
     EXPECT_EQ(L"2.1.0", offer.newVersion);
     EXPECT_EQ(0, offer.forced);
     EXPECT_EQ(L"1. 修复照片上传偶尔失败的问题\n2. 截图新增马赛克工具", offer.description);
     ASSERT_EQ(2u, offer.items.size());
-    EXPECT_EQ(m_lane.Base() + L"/update/pkg/core.zip", offer.items[0]->url);
+    EXPECT_EQ(m_lane.WideBase() + L"/update/pkg/core.zip", offer.items[0]->url);
     EXPECT_EQ(L"C:\\p\\update\\skin.zip", offer.items[1]->localPath);
 }
 
@@ -255,7 +254,7 @@ TEST_F(VersionRequest, MultiByteTextAcrossReadBlocksDecodesIntact) {
                      }() +
                      "\"}"));
     std::string body;
-    ASSERT_TRUE(RequestVersionInfo(m_lane.Base() + L"/update", L"1.0", body));
+    ASSERT_TRUE(RequestVersionInfo(m_lane.WideBase() + L"/update", L"1.0", body));
     EXPECT_EQ(reply, body);
     VersionOffer offer;
     ASSERT_EQ(1, ParseVersionReply(body, L"http://h", L"C:\\", offer));
@@ -267,7 +266,7 @@ TEST_F(VersionRequest, ErrorPagesAndDeadServers) {
         m_lane.Fault("{\"path\":\"/update/version/interfaces/version/"
                      "getVersionInfo.htm\",\"kind\":\"html500\"}"));
     std::string body;
-    ASSERT_TRUE(RequestVersionInfo(m_lane.Base() + L"/update", L"1.0", body));
+    ASSERT_TRUE(RequestVersionInfo(m_lane.WideBase() + L"/update", L"1.0", body));
     VersionOffer offer;
     EXPECT_EQ(-1, ParseVersionReply(body, L"http://h", L"C:\\", offer));
     EXPECT_FALSE(RequestVersionInfo(L"http://127.0.0.1:1/update", L"1.0", body));

@@ -1,41 +1,12 @@
 #include "updater/testkit.h"
 
 #include <shellapi.h>
-#include <wininet.h>
-
-#include <json/json.h>
 
 #include <cstdlib>
-#include <memory>
+
+#include "common/util/ntstringconvert.h"
 
 namespace testkit {
-
-namespace {
-
-std::string Base64Decode(const std::string& in) {
-    static const std::string chars =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    int value = 0, bits = -8;
-    for (char c : in) {
-        size_t at = chars.find(c);
-        if (at == std::string::npos) continue;
-        value = (value << 6) + static_cast<int>(at);
-        bits += 6;
-        if (bits >= 0) {
-            out += static_cast<char>((value >> bits) & 0xFF);
-            bits -= 8;
-        }
-    }
-    return out;
-}
-
-struct NetCloser {
-    void operator()(HINTERNET h) const { InternetCloseHandle(h); }
-};
-using Net = std::unique_ptr<void, NetCloser>;
-
-}  // namespace
 
 std::string ReadFileBytes(const std::wstring& path) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -73,28 +44,10 @@ bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
-                        nullptr);
-    return out;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
-    return out;
-}
-
 std::wstring EnvPath(const char* name) {
     const char* value = std::getenv(name);
     if (!value) return std::wstring();
-    std::wstring path = L"Z:" + FromUtf8(value);
+    std::wstring path = L"Z:" + CNTStringConvert::UTF8ToUnicode(value);
     for (wchar_t& c : path) {
         if (c == L'/') c = L'\\';
     }
@@ -121,86 +74,6 @@ ScratchFolder::~ScratchFolder() {
     op.pFrom = from.c_str();
     op.fFlags = FOF_NO_UI;
     SHFileOperationW(&op);
-}
-
-SimLane::SimLane(const std::string& lane) : m_lane(lane) {
-    std::string port = ReadFileBytes(EnvPath("NTSIM_PORT_FILE"));
-    m_port = std::atoi(port.c_str());
-    Reset();
-}
-
-std::wstring SimLane::Base() const {
-    return L"http://127.0.0.1:" + std::to_wstring(m_port) + L"/_lane/" + FromUtf8(m_lane);
-}
-
-bool SimLane::Call(const char* verb, const std::string& path, const std::string& body,
-                   std::string* reply, DWORD* status) {
-    Net session(InternetOpenW(L"testkit", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    if (!session) return false;
-    Net connection(InternetConnectW(session.get(), L"127.0.0.1", static_cast<INTERNET_PORT>(m_port),
-                                    nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return false;
-    std::wstring object = L"/_lane/" + FromUtf8(m_lane) + FromUtf8(path);
-    std::wstring wverb = FromUtf8(verb);
-    Net request(HttpOpenRequestW(connection.get(), wverb.c_str(), object.c_str(), nullptr, nullptr,
-                                 nullptr, INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    if (!request) return false;
-    const wchar_t* headers = L"Content-Type: application/json\r\n";
-    if (!HttpSendRequestW(request.get(), headers, static_cast<DWORD>(-1),
-                          const_cast<char*>(body.data()), static_cast<DWORD>(body.size())))
-        return false;
-    DWORD code = 0, size = sizeof(code);
-    HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size,
-                   nullptr);
-    if (status) *status = code;
-    std::string out;
-    char buf[8192];
-    DWORD got = 0;
-    while (InternetReadFile(request.get(), buf, sizeof(buf), &got) && got > 0) out.append(buf, got);
-    if (reply) *reply = out;
-    return true;
-}
-
-bool SimLane::Reset() { return Call("POST", "/_sim/reset", "{}", nullptr); }
-
-bool SimLane::Fault(const std::string& json) {
-    DWORD status = 0;
-    return Call("POST", "/_sim/fault", json, nullptr, &status) && status == 200;
-}
-
-bool SimLane::Fixture(const std::string& json) {
-    DWORD status = 0;
-    return Call("POST", "/_sim/fixture", json, nullptr, &status) && status == 200;
-}
-
-std::vector<SimLane::Request> SimLane::Requests() {
-    std::vector<Request> out;
-    std::string body;
-    if (!Call("GET", "/_sim/requests", "", &body)) return out;
-    Json::Value root;
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    if (!reader->parse(body.data(), body.data() + body.size(), &root, &errors)) return out;
-    for (const Json::Value& r : root["requests"]) {
-        Request req;
-        req.method = r["method"].asString();
-        req.path = r["path"].asString();
-        for (const std::string& name : r["headers"].getMemberNames()) {
-            if (_stricmp(name.c_str(), "Range") == 0) req.range = r["headers"][name].asString();
-            if (_stricmp(name.c_str(), "Content-Type") == 0)
-                req.contentType = r["headers"][name].asString();
-        }
-        req.body = Base64Decode(r["body_b64"].asString());
-        out.push_back(req);
-    }
-    return out;
-}
-
-std::string SimLane::Package(const std::string& name) {
-    std::string body;
-    Call("GET", "/update/pkg/" + name, "", &body);
-    return body;
 }
 
 BoxDriver::BoxDriver(DWORD processId, std::vector<int> answers)

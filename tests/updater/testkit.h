@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared pieces of the updater tests: a scratch folder, file helpers, the simulator's control
-// API, and a driver that answers the updater's message boxes from another thread.
+// Shared pieces of the updater tests: a scratch folder, file helpers, and a driver that answers
+// the updater's message boxes from another thread.
 #include <windows.h>
 
 #include <string>
@@ -14,8 +14,6 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // UTF-16LE with a byte-order mark, as version.xml and setup.xml are stored.
 bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
 bool Exists(const std::wstring& path);
-std::string ToUtf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);
 // A Unix path from the test environment as a Windows path (Z:\...).
 std::wstring EnvPath(const char* name);
 
@@ -30,31 +28,6 @@ public:
 
 private:
     std::wstring m_path;
-};
-
-// One private lane of the simulator; reset on creation.
-class SimLane {
-public:
-    explicit SimLane(const std::string& lane);
-    // http://127.0.0.1:PORT/_lane/<lane>
-    std::wstring Base() const;
-    int Port() const { return m_port; }
-    bool Reset();
-    bool Fault(const std::string& json);
-    bool Fixture(const std::string& json);
-    // Each recorded request as {method, path, range header, body}.
-    struct Request {
-        std::string method, path, range, body, contentType;
-    };
-    std::vector<Request> Requests();
-    // GET of a package's whole body from the lane.
-    std::string Package(const std::string& name);
-
-private:
-    bool Call(const char* verb, const std::string& path, const std::string& body,
-              std::string* reply, DWORD* status = nullptr);
-    int m_port = 0;
-    std::string m_lane;
 };
 
 // What one message box showed and which button answered it.

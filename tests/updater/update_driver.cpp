@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "common/util/ntstringconvert.h"
 #include "updater/testkit.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -40,8 +41,8 @@ int wmain(int argc, wchar_t** argv) {
         for (wchar_t& c : text) {
             if (c == L'\n') c = L' ';
         }
-        std::printf("  message box %zu: \"%s\" -> %s\n", ++i, testkit::ToUtf8(text).c_str(),
-                    names[answer]);
+        std::printf("  message box %zu: \"%s\" -> %s\n", ++i,
+                    CNTStringConvert::UnicodeToUTF8(text.c_str()).c_str(), names[answer]);
     }
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);

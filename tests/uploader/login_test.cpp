@@ -1,12 +1,12 @@
 // Sign-in: login type, digests, the three requests as sent, and every failure text.
 #include <gtest/gtest.h>
 
+#include "common/util/ntstringconvert.h"
 #include "recorders.h"
-#include "simclient.h"
+#include "support/simlane.h"
 #include "uploader/service/digest.h"
 #include "uploader/service/logintype.h"
 #include "uploader/service/loginworker.h"
-#include "uploader/service/textconv.h"
 #include "uploader/service/texts.h"
 
 namespace {
@@ -67,10 +67,10 @@ class LoginWorkerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(sim.Base().empty()) << "NTSIM_PORT_FILE not readable";
-        sim.Reset();
+        ASSERT_TRUE(sim.Reset());
         login.session.serviceBase = sim.Base();
     }
-    void TearDown() override { sim.Reset(); }
+    void TearDown() override { EXPECT_TRUE(sim.Reset()); }
 
     void Run(const std::string& user, const std::string& password, int type) {
         login.userName = user;
@@ -83,7 +83,19 @@ protected:
 
     std::vector<std::wstring> Calls() const { return login.log.Entries(); }
 
-    CSimulator sim;
+    // A fresh sign-in of lihua after the simulator was told to fail at path as the case says.
+    void SignInDespite(const char* path, const FaultCase& c, CRecordingLogin& attempt) {
+        ASSERT_TRUE(sim.Reset());
+        ASSERT_TRUE(sim.Fault(path, c.kind, c.extra));
+        attempt.session.serviceBase = sim.Base();
+        attempt.userName = "lihua";
+        attempt.password = "Pass1234";
+        CWorkerThread worker;
+        ASSERT_TRUE(worker.Start(&LoginWorker, &attempt, attempt.flags));
+        worker.Join();
+    }
+
+    CSimLane sim;
     CRecordingLogin login;
 };
 
@@ -98,7 +110,7 @@ TEST_F(LoginWorkerTest, RecordsAdministratorSignsIn) {
     EXPECT_EQ(login.session.xsid, "XS7f3a9c01lihua");
     EXPECT_EQ(login.session.jid, "4401031987");
 
-    std::vector<SimRequest> sent = sim.Requests();
+    std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0].method, "GET");
     EXPECT_EQ(sent[0].path, kSignInPath);
@@ -113,11 +125,11 @@ TEST_F(LoginWorkerTest, RecordsAdministratorSignsIn) {
 }
 
 TEST_F(LoginWorkerTest, DigestsCoverTheAnsiBytesOfThePassword) {
-    sim.MergeFixture(R"({"accounts": [{"username": "pierre", "password": "Caf\u00e9",
-        "xsid": "XSpierre", "jid": "4400000001", "extension": "s3"}]})");
-    Run("pierre", WideToAnsi(L"Caf\u00e9"), kLoginUserName);
+    ASSERT_TRUE(sim.Fixture(R"({"accounts": [{"username": "pierre", "password": "Caf\u00e9",
+        "xsid": "XSpierre", "jid": "4400000001", "extension": "s3"}]})"));
+    Run("pierre", CNTStringConvert::UnicodeToAnsi(L"Caf\u00e9"), kLoginUserName);
     EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
-    std::vector<SimRequest> sent = sim.Requests();
+    std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 3u);
     const char* digests = GetACP() == 936 ? "&sha1shadow=f786a0b8e35416520d2c56f8e73781e57fd55ab5"
                                             "&md5shadow=eb7ef4145766ca6b5af3f53e60e2f290"
@@ -129,7 +141,7 @@ TEST_F(LoginWorkerTest, DigestsCoverTheAnsiBytesOfThePassword) {
 TEST_F(LoginWorkerTest, LoginTypeChoosesThePath) {
     Run("13812345678", "Pass1234", kLoginMobile);
     Run("lihua@school.cn", "Pass1234", kLoginEmail);
-    std::vector<SimRequest> sent = sim.Requests();
+    std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 6u);
     EXPECT_EQ(sent[0].path.substr(0, 63),
               "/sso/authorize?logintype=mobile&response_type=xsid&client_id=im");
@@ -143,7 +155,7 @@ TEST_F(LoginWorkerTest, LoginTypeChoosesThePath) {
 
 TEST_F(LoginWorkerTest, UppercaseRoleIsAccepted) {
     Run("zhaomin", "Zhao@2016", kLoginUserName);
-    std::vector<SimRequest> sent = sim.Requests();
+    std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 3u);
     EXPECT_NE(sent[0].path.find("&sha1shadow=d658f0e2eafe952c3abb0534a122c0f627f34329"
                                 "&md5shadow=42e967d2747096d3c6d03c7dc4437dc1"),
@@ -174,11 +186,7 @@ TEST_F(LoginWorkerTest, WrongPasswordShowsTheServiceMessageAndKeepsNothing) {
 }
 
 TEST_F(LoginWorkerTest, SignInFailures) {
-    struct Case {
-        const char* kind;
-        const char* extra;
-        std::wstring hint;
-    } cases[] = {
+    const FaultCase cases[] = {
         {"short", "", texts::kNetworkProblem},
         {"drop", "\"bytes\": 3", texts::kNetworkProblem},
         {"html404", "", texts::kWrongCredentials},
@@ -191,16 +199,9 @@ TEST_F(LoginWorkerTest, SignInFailures) {
         {"reply", R"("body": "[\"xsid\"]")", texts::kWrongCredentials},
         {"reply", R"("body": "{\"message\": 5}")", texts::kWrongCredentials},
     };
-    for (const Case& c : cases) {
-        sim.Reset();
-        sim.Fault("/sso/authorize", c.kind, c.extra);
+    for (const FaultCase& c : cases) {
         CRecordingLogin attempt;
-        attempt.session.serviceBase = sim.Base();
-        attempt.userName = "lihua";
-        attempt.password = "Pass1234";
-        CWorkerThread worker;
-        ASSERT_TRUE(worker.Start(&LoginWorker, &attempt, attempt.flags));
-        worker.Join();
+        SignInDespite("/sso/authorize", c, attempt);
         EXPECT_EQ(attempt.log.Entries(), (std::vector<std::wstring>{L"hint:" + c.hint, L"failed"}))
             << c.kind << " " << c.extra;
         EXPECT_EQ(sim.Requests().size(), 1u);
@@ -208,11 +209,7 @@ TEST_F(LoginWorkerTest, SignInFailures) {
 }
 
 TEST_F(LoginWorkerTest, UsernameCheckFailures) {
-    struct Case {
-        const char* kind;
-        const char* extra;
-        std::wstring hint;
-    } cases[] = {
+    const FaultCase cases[] = {
         {"short", "", texts::kNetworkProblem},
         {"html500", "", texts::kBadData},
         {"notjson", "", texts::kBadData},
@@ -220,16 +217,9 @@ TEST_F(LoginWorkerTest, UsernameCheckFailures) {
         {"reply", R"("body": "{\"errorCode\": \"0\"}")", texts::kBadData},
         {"reply", R"("body": "{\"errorCode\": 2}")", texts::kBadData},
     };
-    for (const Case& c : cases) {
-        sim.Reset();
-        sim.Fault("/api/CheckLogin/checkUsername", c.kind, c.extra);
+    for (const FaultCase& c : cases) {
         CRecordingLogin attempt;
-        attempt.session.serviceBase = sim.Base();
-        attempt.userName = "lihua";
-        attempt.password = "Pass1234";
-        CWorkerThread worker;
-        ASSERT_TRUE(worker.Start(&LoginWorker, &attempt, attempt.flags));
-        worker.Join();
+        SignInDespite("/api/CheckLogin/checkUsername", c, attempt);
         EXPECT_EQ(attempt.log.Entries(),
                   (std::vector<std::wstring>{L"hint:", L"hint:" + c.hint, L"failed"}))
             << c.kind << " " << c.extra;
@@ -238,13 +228,14 @@ TEST_F(LoginWorkerTest, UsernameCheckFailures) {
 }
 
 TEST_F(LoginWorkerTest, NullOrMissingErrorCodeIsSuccess) {
-    sim.Fault("/api/CheckLogin/checkUsername", "reply", R"("body": "{\"errorCode\": null}")");
+    ASSERT_TRUE(
+        sim.Fault("/api/CheckLogin/checkUsername", "reply", R"("body": "{\"errorCode\": null}")"));
     Run("lihua", "Pass1234", kLoginUserName);
     EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
 }
 
 TEST_F(LoginWorkerTest, RoleCheckTransferFailureReachesTheJudgement) {
-    sim.Fault("/api/ClientPublic/getSchoolUserType", "short");
+    ASSERT_TRUE(sim.Fault("/api/ClientPublic/getSchoolUserType", "short"));
     Run("lihua", "Pass1234", kLoginUserName);
     std::vector<std::wstring> calls = Calls();
     ASSERT_EQ(calls.size(), 3u);
@@ -268,7 +259,7 @@ TEST(RoleJudgement, OnlyStringS3InAnyCase) {
 }
 
 TEST_F(LoginWorkerTest, ClosingDuringAHungSignInEndsQuietly) {
-    sim.Fault("/sso/authorize", "hang");
+    ASSERT_TRUE(sim.Fault("/sso/authorize", "hang"));
     login.userName = "lihua";
     login.password = "Pass1234";
     CWorkerThread worker;
@@ -285,7 +276,7 @@ TEST_F(LoginWorkerTest, ClosingDuringAHungSignInEndsQuietly) {
 }
 
 TEST_F(LoginWorkerTest, HungSignInTimesOutAsNetworkProblem) {
-    sim.Fault("/sso/authorize", "hang");
+    ASSERT_TRUE(sim.Fault("/sso/authorize", "hang"));
     Run("lihua", "Pass1234", kLoginUserName);
     EXPECT_EQ(Calls(), (std::vector<std::wstring>{std::wstring(L"hint:") + texts::kNetworkProblem,
                                                   L"failed"}));

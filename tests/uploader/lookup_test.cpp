@@ -1,10 +1,10 @@
 // Province servers and file-number check: requests as sent, records kept, every hint text.
 #include <gtest/gtest.h>
 
+#include "common/util/ntstringconvert.h"
 #include "recorders.h"
-#include "simclient.h"
+#include "support/simlane.h"
 #include "uploader/service/studentlookup.h"
-#include "uploader/service/textconv.h"
 #include "uploader/service/texts.h"
 
 namespace {
@@ -34,9 +34,9 @@ class LookupTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(sim.Base().empty()) << "NTSIM_PORT_FILE not readable";
-        sim.Reset();
+        ASSERT_TRUE(sim.Reset());
     }
-    void TearDown() override { sim.Reset(); }
+    void TearDown() override { EXPECT_TRUE(sim.Reset()); }
 
     // Runs the pair as the window does on selection; returns the last result.
     int Pair(CRecordingUpload& c) {
@@ -45,11 +45,20 @@ protected:
         return CheckFileNumber(c, response);
     }
 
-    CSimulator sim;
+    // The sign-in of the records administrator lihua (province 44).
+    LoginSession Lihua() const { return Session(sim.Base(), "XS7f3a9c01lihua", "4401031987"); }
+
+    // Fresh simulator state with the case's fault at path.
+    void Inject(const char* path, const FaultCase& k) {
+        ASSERT_TRUE(sim.Reset());
+        ASSERT_TRUE(sim.Fault(path, k.kind, k.extra));
+    }
+
+    CSimLane sim;
 };
 
 TEST_F(LookupTest, BothServersKnownTheCheckGoesToSecond) {
-    CRecordingUpload c(Session(sim.Base(), "XS7f3a9c01lihua", "4401031987"));
+    CRecordingUpload c(Lihua());
     c.fileNumber = L"A123";
     ASSERT_EQ(Pair(c), 0);
     EXPECT_EQ(c.servers.first, sim.Base() + "/first");
@@ -58,7 +67,7 @@ TEST_F(LookupTest, BothServersKnownTheCheckGoesToSecond) {
     EXPECT_EQ(c.record.grade_name, L"三年级");
     EXPECT_EQ(c.record.class_name, L"2班");
     EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:"}));
-    std::vector<SimRequest> sent = sim.Requests();
+    std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].path, "/api/CheckLogin/getProviceIP?xsid=XS7f3a9c01lihua&province_code=44");
     EXPECT_EQ(sent[1].path, "/second/api/Ef/checkFileno?file_no=A123&xsid=XS7f3a9c01lihua");
@@ -69,7 +78,7 @@ TEST_F(LookupTest, FirstOnlyAndRegistrationCode) {
     c.fileNumber = L"G440103200901015678";
     ASSERT_EQ(Pair(c), 0);
     EXPECT_EQ(c.servers.second, "");
-    std::vector<SimRequest> sent = sim.Requests();
+    std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].path, "/api/CheckLogin/getProviceIP?xsid=XS55e1b7d2zhaomin&province_code=11");
     EXPECT_EQ(sent[1].path,
@@ -83,7 +92,7 @@ TEST_F(LookupTest, ShortAndEmptyJidSendWhatTheyHave) {
     std::string response;
     EXPECT_EQ(LookupProvinceServers(one, response), -1);
     EXPECT_EQ(LookupProvinceServers(none, response), -1);
-    std::vector<SimRequest> sent = sim.Requests();
+    std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].path, "/api/CheckLogin/getProviceIP?xsid=XS7f3a9c01lihua&province_code=4");
     EXPECT_EQ(sent[1].path, "/api/CheckLogin/getProviceIP?xsid=XS7f3a9c01lihua&province_code=");
@@ -101,11 +110,7 @@ TEST_F(LookupTest, ProvinceWithoutServers) {
 }
 
 TEST_F(LookupTest, ProvinceFailuresKeepTheOldServers) {
-    struct Case {
-        const char* kind;
-        const char* extra;
-        std::wstring hint;
-    } cases[] = {
+    const FaultCase cases[] = {
         {"short", "", texts::kNetworkProblem},
         {"drop", "\"bytes\": 5", texts::kNetworkProblem},
         {"html404", "", L""},
@@ -118,10 +123,9 @@ TEST_F(LookupTest, ProvinceFailuresKeepTheOldServers) {
         {"reply", R"("body": "{\"errorCode\": true}")", L""},
         {"reply", R"("body": "\"errorCode\"")", L""},
     };
-    for (const Case& k : cases) {
-        sim.Reset();
-        sim.Fault("/api/CheckLogin/getProviceIP", k.kind, k.extra);
-        CRecordingUpload c(Session(sim.Base(), "XS7f3a9c01lihua", "4401031987"));
+    for (const FaultCase& k : cases) {
+        Inject("/api/CheckLogin/getProviceIP", k);
+        CRecordingUpload c(Lihua());
         c.servers.first = "http://kept";
         std::string response;
         EXPECT_EQ(LookupProvinceServers(c, response), -1) << k.kind << k.extra;
@@ -132,9 +136,10 @@ TEST_F(LookupTest, ProvinceFailuresKeepTheOldServers) {
 }
 
 TEST_F(LookupTest, NullOrAbsentErrorCodeIsSuccess) {
-    sim.Fault("/api/CheckLogin/getProviceIP", "reply",
-              R"("body": "{\"errorCode\": null, \"data\": {\"second\": \"http://s\"}}")");
-    CRecordingUpload c(Session(sim.Base(), "XS7f3a9c01lihua", "4401031987"));
+    ASSERT_TRUE(
+        sim.Fault("/api/CheckLogin/getProviceIP", "reply",
+                  R"("body": "{\"errorCode\": null, \"data\": {\"second\": \"http://s\"}}")"));
+    CRecordingUpload c(Lihua());
     std::string response;
     EXPECT_EQ(LookupProvinceServers(c, response), 0);
     EXPECT_EQ(c.servers.first, "");
@@ -158,11 +163,12 @@ TEST_F(LookupTest, FileNumberOutcomes) {
         {L"", -1, texts::kEmptyFileNumber, L"", L""},
     };
     for (const Case& k : cases) {
-        CRecordingUpload c(Session(sim.Base(), "XS7f3a9c01lihua", "4401031987"));
+        CRecordingUpload c(Lihua());
         c.servers.second = sim.Base() + "/second";
         c.fileNumber = k.number;
         std::string response;
-        EXPECT_EQ(CheckFileNumber(c, response), k.result) << WideToAnsi(k.number);
+        EXPECT_EQ(CheckFileNumber(c, response), k.result)
+            << CNTStringConvert::UnicodeToAnsi(k.number);
         EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:" + k.hint}));
         EXPECT_EQ(c.record.grade_name, k.grade);
         EXPECT_EQ(c.record.class_name, k.className);
@@ -172,11 +178,7 @@ TEST_F(LookupTest, FileNumberOutcomes) {
 }
 
 TEST_F(LookupTest, FileNumberFaultsAndOddTypes) {
-    struct Case {
-        const char* kind;
-        const char* extra;
-        std::wstring hint;
-    } cases[] = {
+    const FaultCase cases[] = {
         {"short", "", texts::kNetworkProblem},
         {"html404", "", texts::kWrongFileNumber},
         {"notjson", "", texts::kWrongFileNumber},
@@ -195,10 +197,9 @@ TEST_F(LookupTest, FileNumberFaultsAndOddTypes) {
          R"("body": "{\"data\": {\"accessible\": true, \"grade_name\": \"g\", \"class_name\": {}}}")",
          texts::kBadGrade},
     };
-    for (const Case& k : cases) {
-        sim.Reset();
-        sim.Fault("/second/api/Ef/checkFileno", k.kind, k.extra);
-        CRecordingUpload c(Session(sim.Base(), "XS7f3a9c01lihua", "4401031987"));
+    for (const FaultCase& k : cases) {
+        Inject("/second/api/Ef/checkFileno", k);
+        CRecordingUpload c(Lihua());
         c.servers.second = sim.Base() + "/second";
         c.fileNumber = L"A123";
         std::string response;
@@ -211,7 +212,7 @@ TEST_F(LookupTest, FileNumberFaultsAndOddTypes) {
 TEST_F(LookupTest, NumberTravelsAsOneValue) {
     // The ANSI bytes of the typed number, whatever the code page, come back out of the query.
     const std::wstring number = L" K&1=2 #x+\u00e9/?";
-    const std::string ansi = WideToAnsi(number);
+    const std::string ansi = CNTStringConvert::UnicodeToAnsi(number.c_str());
     std::string fixture = R"({"students": [{"file_no": ")";
     for (wchar_t ch : number) {
         char hex[8];
@@ -219,15 +220,15 @@ TEST_F(LookupTest, NumberTravelsAsOneValue) {
         fixture += hex;
     }
     fixture += R"(", "student_id": "S9", "accessible": true, "grade_name": "g"}]})";
-    sim.MergeFixture(fixture);
+    ASSERT_TRUE(sim.Fixture(fixture));
 
-    CRecordingUpload c(Session(sim.Base(), "XS7f3a9c01lihua", "4401031987"));
+    CRecordingUpload c(Lihua());
     c.servers.first = sim.Base() + "/first";
     c.fileNumber = number;
     std::string response;
     EXPECT_EQ(CheckFileNumber(c, response), 0) << response;
     EXPECT_EQ(c.record.student_id, "S9");
-    std::vector<SimRequest> sent = sim.Requests();
+    std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 1u);
     const std::string prefix = "/first/api/Ef/checkFileno?file_no=%20K%261%3D2%20%23x%2B%";
     EXPECT_EQ(sent[0].path.substr(0, prefix.size()), prefix);
@@ -240,8 +241,8 @@ TEST_F(LookupTest, NumberTravelsAsOneValue) {
 }
 
 TEST_F(LookupTest, HungProvinceLookupTimesOut) {
-    sim.Fault("/api/CheckLogin/getProviceIP", "hang");
-    CRecordingUpload c(Session(sim.Base(), "XS7f3a9c01lihua", "4401031987"));
+    ASSERT_TRUE(sim.Fault("/api/CheckLogin/getProviceIP", "hang"));
+    CRecordingUpload c(Lihua());
     std::string response;
     EXPECT_EQ(LookupProvinceServers(c, response), -1);
     EXPECT_EQ(c.log.Entries(),

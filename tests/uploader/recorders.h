@@ -50,3 +50,11 @@ public:
     CCallLog log;
     CCallLog progress;
 };
+
+// A fault for the simulator to inject (its kind and any further JSON members) and the hint the
+// user is then to see.
+struct FaultCase {
+    const char* kind;
+    const char* extra;
+    std::wstring hint;
+};

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "recorders.h"
-#include "simclient.h"
+#include "support/simlane.h"
 #include "testfiles.h"
 #include "uploader/service/compressphoto.h"
 #include "uploader/service/encrypt.h"
@@ -133,11 +133,11 @@ class UploadWorkerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_FALSE(sim.Base().empty()) << "NTSIM_PORT_FILE not readable";
-        sim.Reset();
+        ASSERT_TRUE(sim.Reset());
         photo = dir.Path() + L"\\li.png";
         ASSERT_TRUE(WritePicture(photo, 1200, 900, L"image/png"));
     }
-    void TearDown() override { sim.Reset(); }
+    void TearDown() override { EXPECT_TRUE(sim.Reset()); }
 
     LoginSession Session(const std::string& xsid, const std::string& jid) const {
         LoginSession s;
@@ -148,44 +148,38 @@ protected:
         return s;
     }
 
-    void Run(CRecordingUpload& c) {
+    // Uploads the photo at photoPath for the student with that file number, as the window does.
+    void Run(CRecordingUpload& c, const std::wstring& photoPath, const wchar_t* fileNumber) {
+        c.photoPath = photoPath;
+        c.fileNumber = fileNumber;
         CWorkerThread worker;
         ASSERT_TRUE(worker.Start(&UploadWorker, &c, c.flags));
         worker.Join();
     }
 
-    std::vector<SimRequest> Posts() const {
-        std::vector<SimRequest> posts;
-        for (const SimRequest& r : sim.Requests()) {
+    std::vector<SimRecord> Posts() const {
+        std::vector<SimRecord> posts;
+        for (const SimRecord& r : sim.Requests()) {
             if (r.method == "POST") posts.push_back(r);
         }
         return posts;
     }
 
-    static bool HasExpect(const SimRequest& r) {
-        for (const std::string& name : r.headers.getMemberNames()) {
-            if (_stricmp(name.c_str(), "Expect") == 0) return true;
-        }
-        return false;
-    }
-
-    CSimulator sim;
+    CSimLane sim;
     CScratchFolder dir{L"upload_worker"};
     std::wstring photo;
 };
 
 TEST_F(UploadWorkerTest, BothServersGetThePhoto) {
     CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
-    c.photoPath = photo;
-    c.fileNumber = L"A123";
-    Run(c);
+    Run(c, photo, L"A123");
     EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
     EXPECT_EQ(JudgeUpload(0, c.response), UploadVerdict::Succeeded) << c.response;
     EXPECT_EQ(c.compressedPath, dir.Path() + L"\\li_CompPic.jpg");
     EXPECT_EQ(c.uploadedName, "li_CompPic.jpg");
     EXPECT_EQ(c.progress.Entries().back(), L"已完成:100%");
 
-    std::vector<SimRequest> sent = sim.Requests();
+    std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(sent[1].path, "/second/api/Ef/checkFileno?file_no=A123&xsid=XS7f3a9c01lihua");
     EXPECT_EQ(sent[2].method, "POST");
@@ -199,8 +193,8 @@ TEST_F(UploadWorkerTest, BothServersGetThePhoto) {
     ASSERT_FALSE(file.empty());
     const CEncrypt scrambler;
     for (int i = 2; i < 4; ++i) {
-        const SimRequest& post = sent[i];
-        EXPECT_FALSE(HasExpect(post));
+        const SimRecord& post = sent[i];
+        EXPECT_EQ(post.Header("Expect"), "");
         ASSERT_EQ(post.parts.size(), 2u);
         EXPECT_EQ(post.parts[0].name, "file");
         EXPECT_EQ(post.parts[0].filename, "li_CompPic.jpg");
@@ -219,12 +213,10 @@ TEST_F(UploadWorkerTest, BothServersGetThePhoto) {
 
 TEST_F(UploadWorkerTest, FirstServerOnly) {
     CRecordingUpload c(Session("XS55e1b7d2zhaomin", "1101075555"));
-    c.photoPath = photo;
-    c.fileNumber = L"A123";
-    Run(c);
+    Run(c, photo, L"A123");
     EXPECT_EQ(c.log.Entries().back(), L"done:0");
     EXPECT_EQ(JudgeUpload(0, c.response), UploadVerdict::Succeeded) << c.response;
-    std::vector<SimRequest> posts = Posts();
+    std::vector<SimRecord> posts = Posts();
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_EQ(posts[0].path,
               "/first/index.php?xsid=XS55e1b7d2zhaomin&student_id=S10001"
@@ -234,11 +226,9 @@ TEST_F(UploadWorkerTest, FirstServerOnly) {
 
 TEST_F(UploadWorkerTest, SecondServerOnlyGetsPlainParts) {
     CRecordingUpload c(Session("XS0b93c4e8chenjing", "3101020001"));
-    c.photoPath = photo;
-    c.fileNumber = L"A124";
-    Run(c);
+    Run(c, photo, L"A124");
     EXPECT_EQ(c.log.Entries().back(), L"done:0");
-    std::vector<SimRequest> posts = Posts();
+    std::vector<SimRecord> posts = Posts();
     ASSERT_EQ(posts.size(), 1u);
     EXPECT_EQ(posts[0].path, "/second/api/Ef/upload?xsid=XS0b93c4e8chenjing&stu_id=S10002");
     ASSERT_EQ(posts[0].parts.size(), 2u);
@@ -246,12 +236,10 @@ TEST_F(UploadWorkerTest, SecondServerOnlyGetsPlainParts) {
 }
 
 TEST_F(UploadWorkerTest, OnlyTheSecondServersReplyIsJudged) {
-    sim.Fault("/first/index.php", "refuse", R"("code": 5)");
-    sim.Fault("/second/api/Ef/upload", "refuse", R"("code": 3, "message": "fine")");
+    ASSERT_TRUE(sim.Fault("/first/index.php", "refuse", R"("code": 5)"));
+    ASSERT_TRUE(sim.Fault("/second/api/Ef/upload", "refuse", R"("code": 3, "message": "fine")"));
     CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
-    c.photoPath = photo;
-    c.fileNumber = L"A123";
-    Run(c);
+    Run(c, photo, L"A123");
     EXPECT_EQ(c.log.Entries().back(), L"done:0");
     EXPECT_EQ(JudgeUpload(0, c.response), UploadVerdict::Failed);
     EXPECT_EQ(Posts().size(), 2u);
@@ -269,12 +257,10 @@ TEST_F(UploadWorkerTest, ReplyFaults) {
         {"refuse", UploadVerdict::Failed, false},
     };
     for (const Case& k : cases) {
-        sim.Reset();
-        sim.Fault("/second/api/Ef/upload", k.kind);
+        ASSERT_TRUE(sim.Reset());
+        ASSERT_TRUE(sim.Fault("/second/api/Ef/upload", k.kind));
         CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
-        c.photoPath = photo;
-        c.fileNumber = L"A123";
-        Run(c);
+        Run(c, photo, L"A123");
         std::vector<std::wstring> calls = c.log.Entries();
         ASSERT_EQ(calls.size(), 3u) << k.kind;
         EXPECT_EQ(calls[2] != L"done:0", k.transferFails) << k.kind;
@@ -287,9 +273,7 @@ TEST_F(UploadWorkerTest, UnloadablePhotoSendsNothing) {
     std::wstring fake = dir.Path() + L"\\fake.png";
     ASSERT_TRUE(WriteBytes(fake, "GIF89a but not really"));
     CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
-    c.photoPath = fake;
-    c.fileNumber = L"A123";
-    Run(c);
+    Run(c, fake, L"A123");
     EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:-1"}));
     EXPECT_TRUE(Posts().empty());
     EXPECT_EQ(JudgeUpload(static_cast<WPARAM>(static_cast<INT_PTR>(-1)), c.response),
@@ -301,9 +285,7 @@ TEST_F(UploadWorkerTest, PathWithoutBackslashSendsNothing) {
     GetCurrentDirectoryW(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
     CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
-    c.photoPath = L"li.png";
-    c.fileNumber = L"A123";
-    Run(c);
+    Run(c, L"li.png", L"A123");
     SetCurrentDirectoryW(previous);
     EXPECT_EQ(c.log.Entries().back(), L"done:-1");
     EXPECT_EQ(c.compressedPath, L"li_CompPic.jpg");
@@ -312,25 +294,21 @@ TEST_F(UploadWorkerTest, PathWithoutBackslashSendsNothing) {
 
 TEST_F(UploadWorkerTest, LookupFailureStopsBeforeSending) {
     CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
-    c.photoPath = photo;
-    c.fileNumber = L"B456";
-    Run(c);
+    Run(c, photo, L"B456");
     EXPECT_EQ(c.log.Entries(),
               (std::vector<std::wstring>{L"hint:", std::wstring(L"hint:") + texts::kNotOwnStudent,
                                          L"stopped"}));
     EXPECT_TRUE(Posts().empty());
 
-    sim.Fault("/api/CheckLogin/getProviceIP", "short");
+    ASSERT_TRUE(sim.Fault("/api/CheckLogin/getProviceIP", "short"));
     CRecordingUpload d(Session("XS7f3a9c01lihua", "4401031987"));
-    d.photoPath = photo;
-    d.fileNumber = L"A123";
-    Run(d);
+    Run(d, photo, L"A123");
     EXPECT_EQ(d.log.Entries(), (std::vector<std::wstring>{
                                    std::wstring(L"hint:") + texts::kNetworkProblem, L"stopped"}));
 }
 
 TEST_F(UploadWorkerTest, ClosingDuringAHungUploadEndsQuietly) {
-    sim.Fault("/first/index.php", "hang");
+    ASSERT_TRUE(sim.Fault("/first/index.php", "hang"));
     CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
     c.photoPath = photo;
     c.fileNumber = L"A123";
