@@ -7,16 +7,6 @@
 
 namespace {
 
-std::string ToUtf8(const std::wstring& w) {
-    if (w.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr,
-                        nullptr);
-    return s;
-}
-
 // jsoncpp reports some damage (nesting too deep) by throwing; that must not leave here.
 bool ParseJson(const std::string& text, Json::Value& root) {
     try {
@@ -49,7 +39,8 @@ bool RequestVersionInfo(const std::wstring& updateBase, const std::wstring& vers
     if (!request.IsOpen()) return false;
     request.AddRequestHeaders(L"Content-Type: application/x-www-form-urlencoded\r\n");
     request.AddRequestHeaders(L"Connection: Keep-Alive\r\n");
-    std::string form = ToUtf8(L"version=" + version + L"&type=0");
+    const std::string form =
+        CNTStringConvert::UnicodeToUTF8((L"version=" + version + L"&type=0").c_str());
     if (!request.SendRequest(form.data(), static_cast<DWORD>(form.size()))) return false;
     char block[1024];
     for (;;) {

@@ -13,12 +13,12 @@
 #include <memory>
 #include <string>
 
+#include "common/util/ntstringconvert.h"
 #include "uploader/service/logintype.h"
 #include "uploader/service/loginworker.h"
 #include "uploader/service/photoarchive.h"
 #include "uploader/service/serviceconfig.h"
 #include "uploader/service/studentlookup.h"
-#include "uploader/service/textconv.h"
 #include "uploader/service/texts.h"
 #include "uploader/service/uploadworker.h"
 
@@ -26,14 +26,11 @@ namespace {
 
 // Only one thread prints at a time: the main thread waits while a worker runs.
 void Say(const std::wstring& text) {
-    int count = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(count > 0 ? count : 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], count, nullptr, nullptr);
-    std::printf("%s\n", utf8.c_str());
+    std::printf("%s\n", CNTStringConvert::UnicodeToUTF8(text.c_str()).c_str());
     std::fflush(stdout);
 }
 
-std::wstring Wide(const std::string& ansi) { return AnsiToWide(ansi); }
+std::wstring Wide(const std::string& ansi) { return CNTStringConvert::AnsiToUnicode(ansi.c_str()); }
 
 // Stand-in for the login window: hints go to the console.
 class CConsoleLogin : public CLoginContext {
@@ -103,8 +100,8 @@ bool SignIn(const std::wstring& folder, const std::wstring& user, const std::wst
     DetectLoginType(user, login.loginType);
     const wchar_t* types[] = {L"user name", L"mobile number", L"e-mail address"};
     Say(L"signing in as " + user + L" (" + types[login.loginType] + L")");
-    login.userName = WideToAnsi(user);
-    login.password = WideToAnsi(password);
+    login.userName = CNTStringConvert::UnicodeToAnsi(user.c_str());
+    login.password = CNTStringConvert::UnicodeToAnsi(password.c_str());
     CWorkerThread worker;
     if (!worker.Start(&LoginWorker, &login, login.flags)) return false;
     worker.Join();

@@ -1,10 +1,10 @@
 #include "uploader/service/loginworker.h"
 
+#include "common/util/ntstringconvert.h"
 #include "uploader/service/digest.h"
 #include "uploader/service/httpclient.h"
 #include "uploader/service/requests.h"
 #include "uploader/service/servicereply.h"
-#include "uploader/service/textconv.h"
 #include "uploader/service/texts.h"
 
 namespace {
@@ -40,8 +40,9 @@ bool JudgeSignIn(CLoginContext& c, CURLcode result) {
     }
     std::string message;
     // A refusal without its own words still has to say something.
-    c.SetHintText(StringMember(root, "message", message) ? Utf8ToWide(message)
-                                                         : std::wstring(texts::kWrongCredentials));
+    c.SetHintText(StringMember(root, "message", message)
+                      ? CNTStringConvert::UTF8ToUnicode(message.c_str())
+                      : std::wstring(texts::kWrongCredentials));
     return false;
 }
 
@@ -57,8 +58,9 @@ bool JudgeUsernameCheck(CLoginContext& c, CURLcode result) {
         return false;
     }
     if (reply.errorCode != 0) {
-        c.SetHintText(reply.errorMessage.empty() ? std::wstring(texts::kBadData)
-                                                 : Utf8ToWide(reply.errorMessage));
+        c.SetHintText(reply.errorMessage.empty()
+                          ? std::wstring(texts::kBadData)
+                          : CNTStringConvert::UTF8ToUnicode(reply.errorMessage.c_str()));
         return false;
     }
     c.SetHintText(std::wstring());

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "common/util/ntstringconvert.h"
 #include "common/xml/ntxmlparse.h"
 #include "uploader/service/filehandle.h"
-#include "uploader/service/textconv.h"
 
 bool ReadServiceBase(const std::wstring& programFolder, std::string& serviceBase) {
     serviceBase.clear();
@@ -30,6 +30,6 @@ bool ReadServiceBase(const std::wstring& programFolder, std::string& serviceBase
         }
     }
     if (value.empty()) return false;
-    serviceBase = WideToAnsi(value);
+    serviceBase = CNTStringConvert::UnicodeToAnsi(value.c_str());
     return !serviceBase.empty();
 }

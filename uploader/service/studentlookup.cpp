@@ -1,9 +1,9 @@
 #include "uploader/service/studentlookup.h"
 
+#include "common/util/ntstringconvert.h"
 #include "uploader/service/httpclient.h"
 #include "uploader/service/requests.h"
 #include "uploader/service/servicereply.h"
-#include "uploader/service/textconv.h"
 #include "uploader/service/texts.h"
 
 namespace {
@@ -38,7 +38,7 @@ int LookupProvinceServers(CUploadContext& c, std::string& response) {
         return -1;
     }
     if (reply.errorCode != 0) {
-        c.SetLookupHint(Utf8ToWide(reply.errorMessage));
+        c.SetLookupHint(CNTStringConvert::UTF8ToUnicode(reply.errorMessage.c_str()));
         return -1;
     }
     if (!OptionalString(reply.data, "first", servers.first) ||
@@ -62,7 +62,10 @@ int CheckFileNumber(CUploadContext& c, std::string& response) {
     }
     const std::string& server = c.servers.second.empty() ? c.servers.first : c.servers.second;
     CURLcode result =
-        Get(c, FileNumberUrl(server, WideToAnsi(c.fileNumber), c.session.xsid), response);
+        Get(c,
+            FileNumberUrl(server, CNTStringConvert::UnicodeToAnsi(c.fileNumber.c_str()),
+                          c.session.xsid),
+            response);
     if (result != CURLE_OK) {
         c.SetLookupHint(texts::kNetworkProblem);
         return -1;
@@ -92,8 +95,8 @@ int CheckFileNumber(CUploadContext& c, std::string& response) {
         c.SetLookupHint(texts::kBadGrade);
         return -1;
     }
-    c.record.grade_name = Utf8ToWide(grade);
-    c.record.class_name = Utf8ToWide(className);
+    c.record.grade_name = CNTStringConvert::UTF8ToUnicode(grade.c_str());
+    c.record.class_name = CNTStringConvert::UTF8ToUnicode(className.c_str());
     c.SetLookupHint(std::wstring());
     return 0;
 }

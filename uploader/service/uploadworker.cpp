@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/util/ntstringconvert.h"
 #include "uploader/service/compressphoto.h"
 #include "uploader/service/filehandle.h"
 #include "uploader/service/httpclient.h"
 #include "uploader/service/requests.h"
 #include "uploader/service/servicereply.h"
 #include "uploader/service/studentlookup.h"
-#include "uploader/service/textconv.h"
 #include "uploader/service/texts.h"
 
 namespace {
@@ -50,7 +50,7 @@ DWORD WINAPI UploadWorker(void* context) {
 
 int UploadToServer(CUploadContext& c, bool firstServer) {
     if (CompressPhoto(c.photoPath, c.compressedPath) != 0) return -1;
-    std::string compressedAnsi = WideToAnsi(c.compressedPath);
+    std::string compressedAnsi = CNTStringConvert::UnicodeToAnsi(c.compressedPath.c_str());
 
     std::vector<char> bytes;
     if (!ReadWholeFile(c.compressedPath, bytes)) return -1;
