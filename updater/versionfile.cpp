@@ -42,15 +42,25 @@ bool ReadUtf16File(const std::wstring& path, std::wstring& text) {
     return true;
 }
 
-bool ReadVersionFile(const std::wstring& path, std::wstring& version, std::wstring& updateBase) {
-    version.clear();
-    updateBase.clear();
+namespace {
+
+// Loads a UTF-16 XML file and steps into its Config element; false when either fails.
+bool OpenConfig(const std::wstring& path, CNTXMLParse& xml) {
     std::wstring text;
     if (!ReadUtf16File(path, text)) return false;
-    CNTXMLParse xml;
     xml.SetDoc(text);
     if (!xml.FindElem(L"Config")) return false;
     xml.IntoElem();
+    return true;
+}
+
+}  // namespace
+
+bool ReadVersionFile(const std::wstring& path, std::wstring& version, std::wstring& updateBase) {
+    version.clear();
+    updateBase.clear();
+    CNTXMLParse xml;
+    if (!OpenConfig(path, xml)) return false;
     while (xml.FindElem()) {
         std::wstring tag = xml.GetTagName();
         if (tag == L"Version")
@@ -62,12 +72,8 @@ bool ReadVersionFile(const std::wstring& path, std::wstring& version, std::wstri
 }
 
 bool WriteVersionFile(const std::wstring& path, const std::wstring& newVersion) {
-    std::wstring text;
-    if (!ReadUtf16File(path, text)) return false;
     CNTXMLParse xml;
-    xml.SetDoc(text);
-    if (!xml.FindElem(L"Config")) return false;
-    xml.IntoElem();
+    if (!OpenConfig(path, xml)) return false;
     if (!xml.FindElem(L"Version") || !xml.SetData(newVersion)) return false;
     const std::wstring& doc = xml.GetDoc();
 

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "common/zip/ntziparchive.h"
+#include "support/filebytes.h"
+#include "support/scratchfolder.h"
 #include "support/simlane.h"
 #include "updater/download.h"
 #include "updater/testkit.h"
@@ -99,7 +101,7 @@ int main() {
         std::printf("simulator not reachable (set NTSIM_PORT_FILE)\n");
         return 1;
     }
-    ScratchFolder dir(L"bench");
+    CScratchFolder dir(L"bench");
     std::wstring url = lane.WideBase() + L"/update/pkg/big.zip";
     uint64_t total = 0;
     BareLoop(url, 65536, total);  // lets the simulator build the package once
@@ -111,7 +113,7 @@ int main() {
         UpdateItem item;
         item.name = L"big.zip";
         item.url = url;
-        item.localPath = dir.Path() + L"big.zip";
+        item.localPath = dir.Path() + L"\\big.zip";
         DeleteFileW(item.localPath.c_str());
         DownloadTexts texts{L"label", L"正在下载 %s ...(%s)"};
         std::atomic<int> cancel{0};
@@ -137,16 +139,16 @@ int main() {
     spec.name = "big.txt";
     spec.data.swap(data);
     std::string archive = ZipBuilder().Add(spec).Build();
-    std::wstring archivePath = dir.Path() + L"big_text.zip";
+    std::wstring archivePath = dir.Path() + L"\\big_text.zip";
     WriteFileBytes(archivePath, archive);
     uint32_t packed = static_cast<uint32_t>(archive.size() - 30 - 7 - (46 + 7) - 22);
     archive.clear();
     archive.shrink_to_fit();
     for (int round = 0; round < 2; ++round) {
-        double bare = InflateLoop(archivePath, dir.Path() + L"bare.txt", 30 + 7, packed);
+        double bare = InflateLoop(archivePath, dir.Path() + L"\\bare.txt", 30 + 7, packed);
         LARGE_INTEGER start = Now();
         CNTZipArchive zip;
-        bool ok = zip.Open(archivePath) && zip.ExtractItem(0, dir.Path() + L"ours.txt");
+        bool ok = zip.Open(archivePath) && zip.ExtractItem(0, dir.Path() + L"\\ours.txt");
         double ours = Seconds(start, Now());
         std::printf(
             "extract %.0f MB (%.0f MB packed): ZIP reader %.1f MB/s (%s); inflate+write loop "

@@ -5,6 +5,8 @@
 
 #include "updater/ccmupdatedlg.h"
 #include "updater/imeclient.h"
+#include "support/filebytes.h"
+#include "support/scratchfolder.h"
 #include "support/simlane.h"
 #include "updater/testkit.h"
 #include "updater/texttable.h"
@@ -93,7 +95,7 @@ protected:
         }
     }
 
-    std::wstring Folder() const { return m_dir.Path(); }
+    std::wstring Folder() const { return m_dir.Path() + L"\\"; }
     std::wstring Exe() const { return Folder() + L"trevasko.exe"; }
     std::wstring Client() const { return Folder() + L"quorbel.exe"; }
     void WriteVersion(const std::wstring& version, const std::wstring& base) {
@@ -142,7 +144,7 @@ protected:
     }
 
     CSimLane m_lane;
-    ScratchFolder m_dir;
+    CScratchFolder m_dir;
     PROCESS_INFORMATION m_client{};
 };
 
@@ -235,11 +237,11 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     EXPECT_EQ(ReadFileBytes(EnvPath("NT_SOURCE_DIR") +
                             L"\\tools\\simulator\\packages\\core\\files\\readme.txt"),
               ReadFileBytes(Folder() + L"readme.txt"));
-    EXPECT_TRUE(Exists(Folder() + L"tools\\helper.dat"));
-    EXPECT_TRUE(Exists(Folder() + L"data\\sub\\more.txt"));
-    EXPECT_TRUE(Exists(Folder() + L"skin\\theme.xml"));
-    EXPECT_FALSE(Exists(Folder() + L"update\\core.zip"));
-    EXPECT_FALSE(Exists(Folder() + L"update\\core.zip.DIR"));
+    EXPECT_TRUE(FileExists(Folder() + L"tools\\helper.dat"));
+    EXPECT_TRUE(FileExists(Folder() + L"data\\sub\\more.txt"));
+    EXPECT_TRUE(FileExists(Folder() + L"skin\\theme.xml"));
+    EXPECT_FALSE(FileExists(Folder() + L"update\\core.zip"));
+    EXPECT_FALSE(FileExists(Folder() + L"update\\core.zip.DIR"));
     EXPECT_EQ(L"2.1.0", InstalledVersion());
     EXPECT_EQ(4u, ReadFileBytes(Folder() + L"test.dat").size());
     // The client was started again.
@@ -254,7 +256,7 @@ TEST_F(UpdaterRun, PackageAskingForARebootGetsTheRebootOffer) {
     auto seen = RunUpdater(L"", {IDYES, IDNO});
     ASSERT_EQ(2u, seen.size());
     EXPECT_EQ(L"升级完成，需要重新启动计算机才能运行Lumaveri，是否启动？", seen[1].text);
-    EXPECT_TRUE(Exists(Folder() + L"driver.txt"));
+    EXPECT_TRUE(FileExists(Folder() + L"driver.txt"));
     EXPECT_EQ(L"2.1.0", InstalledVersion());
 }
 
@@ -265,7 +267,7 @@ TEST_F(UpdaterRun, DownloadErrorsAskToRetryAndNoInstallsNothing) {
     EXPECT_EQ(L"升级下载过程发生错误，是否继续下载？", seen[1].text);
     EXPECT_EQ(L"升级下载过程发生错误，是否继续下载？", seen[2].text);
     EXPECT_EQ(4, PackageRequests());
-    EXPECT_FALSE(Exists(Folder() + L"readme.txt"));
+    EXPECT_FALSE(FileExists(Folder() + L"readme.txt"));
     EXPECT_EQ(L"1.0.000", InstalledVersion());
 }
 
@@ -292,7 +294,7 @@ TEST_F(UpdaterRun, TestModeInstallsALocalPackageWithoutTheService) {
     EXPECT_EQ(L"升级完成，您是否需要立即运行Lumaveri？", seen[0].text);
     EXPECT_EQ("fresh", ReadFileBytes(Folder() + L"new.txt"));
     EXPECT_EQ(L"1.0.001", InstalledVersion());
-    EXPECT_FALSE(Exists(Folder() + L"local.zip"));
+    EXPECT_FALSE(FileExists(Folder() + L"local.zip"));
     EXPECT_TRUE(m_lane.Requests().empty());
     EXPECT_EQ(0xFFFFFFFFu, ReadCycle());
 }
@@ -319,7 +321,7 @@ TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
     EXPECT_EQ(Text(1010), seen[1].text);
     EXPECT_EQ(Text(1010), seen[2].text);
     EXPECT_EQ(Text(1006), seen[3].text);
-    EXPECT_TRUE(Exists(Folder() + L"skin\\theme.xml"));
+    EXPECT_TRUE(FileExists(Folder() + L"skin\\theme.xml"));
 }
 
 namespace {
@@ -348,7 +350,7 @@ class DialogRun : public ::testing::Test {
 public:
     DialogRun()
         : m_lane(::testing::UnitTest::GetInstance()->current_test_info()->name()), m_dir(L"dlg") {
-        m_state.programFolder = m_dir.Path();
+        m_state.programFolder = m_dir.Path() + L"\\";
         m_state.texts.LoadFromResource(GetModuleHandleW(nullptr));
         m_state.newVersion = L"2.1.0";
     }
@@ -357,12 +359,12 @@ public:
         auto item = std::make_unique<UpdateItem>();
         item->name = name;
         item->url = m_lane.WideBase() + L"/update/pkg/" + name;
-        item->localPath = m_dir.Path() + L"update\\" + name;
+        item->localPath = m_dir.Path() + L"\\update\\" + name;
         m_state.items.push_back(std::move(item));
         return *m_state.items.back();
     }
     CSimLane m_lane;
-    ScratchFolder m_dir;
+    CScratchFolder m_dir;
     UpdateState m_state;
 };
 
@@ -370,7 +372,7 @@ public:
 
 TEST_F(DialogRun, ThreeItemsMoveTheBarTo33And66And100AndTheFirstRebootWins) {
     m_state.testMode = 1;
-    WriteUtf16File(m_dir.Path() + L"version.xml", L"<Config><Version>1.0</Version></Config>");
+    WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
     const char* reboots[] = {"0", "2", "1"};
     for (int i = 0; i < 3; ++i) {
         std::wstring name = L"p" + std::to_wstring(i) + L".zip";
@@ -393,7 +395,7 @@ TEST_F(DialogRun, ThreeItemsMoveTheBarTo33And66And100AndTheFirstRebootWins) {
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ(Text(1007), seen[0].text);
     std::wstring version, base;
-    ReadVersionFile(m_dir.Path() + L"version.xml", version, base);
+    ReadVersionFile(m_dir.Path() + L"\\version.xml", version, base);
     EXPECT_EQ(L"2.1.0", version);
 }
 
@@ -448,7 +450,7 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
             EXPECT_EQ(L"升级未完成，您是否真的要取消升级?", seen[0].text);
             EXPECT_EQ(L"升级未完成，您是否真的要取消升级?", seen[1].text);
         }
-        EXPECT_FALSE(Exists(m_dir.Path() + L"update\\core.zip"));
+        EXPECT_FALSE(FileExists(m_dir.Path() + L"\\update\\core.zip"));
         ASSERT_TRUE(
             m_lane.Fault("{\"path\":\"/update/pkg/core.zip\",\"kind\":\"hang\",\"count\":0}"));
     }
@@ -457,7 +459,7 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
 TEST_F(DialogRun, StatusLineIsPaintedCentredWhereTheHiddenControlSits) {
     m_state.testMode = 1;
     UpdateItem& item = AddItem(L"p.zip");
-    item.localPath = m_dir.Path() + L"p.zip";
+    item.localPath = m_dir.Path() + L"\\p.zip";
     ZipEntrySpec setup;
     setup.name = "setup.xml";
     setup.data = Utf16Bytes("<Config Reboot=\"0\"/>");

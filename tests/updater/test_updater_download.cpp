@@ -4,6 +4,8 @@
 #include <atomic>
 
 #include "updater/download.h"
+#include "support/filebytes.h"
+#include "support/scratchfolder.h"
 #include "support/simlane.h"
 #include "updater/testkit.h"
 #include "updater/versioncheck.h"
@@ -68,7 +70,7 @@ protected:
                                    "\"}}}"));
         m_item.name = L"big.zip";
         m_item.url = m_lane.WideBase() + L"/update/pkg/big.zip";
-        m_item.localPath = m_dir.Path() + L"big.zip";
+        m_item.localPath = m_dir.Path() + L"\\big.zip";
         m_texts.versionLabel = L"升级到 2.1.0 版本, (1 / 2 )";
         m_texts.statusPattern = L"正在下载 %s ...(%s)";
     }
@@ -82,7 +84,7 @@ protected:
     }
 
     CSimLane m_lane;
-    ScratchFolder m_dir;
+    CScratchFolder m_dir;
     std::string m_data;
     UpdateItem m_item;
     DownloadTexts m_texts;
@@ -107,7 +109,7 @@ TEST_F(Download, ResumesAPartialFileWithARangeRequest) {
     EXPECT_EQ("bytes=300000-", requests[0].Header("Range"));
     EXPECT_EQ(1000000u, m_item.size);
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
-    EXPECT_FALSE(Exists(Partial()));
+    EXPECT_FALSE(FileExists(Partial()));
     ASSERT_FALSE(m_view.status.empty());
     EXPECT_EQ(L"正在下载 big.zip ...(0Kb/976Kb)", m_view.status.front());
     EXPECT_EQ(L"正在下载 big.zip ...(293Kb/976Kb)", m_view.status[1]);
@@ -137,7 +139,7 @@ TEST_F(Download, CutConnectionIsResumedByteIdentical) {
     ASSERT_GT(partial.size(), 0u);
     ASSERT_LE(partial.size(), 400000u);
     EXPECT_EQ(m_data.substr(0, partial.size()), partial);
-    EXPECT_FALSE(Exists(m_item.localPath));
+    EXPECT_FALSE(FileExists(m_item.localPath));
 
     ASSERT_TRUE(Run());
     auto requests = PackageRequests();
@@ -160,11 +162,11 @@ TEST_F(Download, ShortBodyFailsAndAPartialFilePastTheEndStartsOver) {
     ASSERT_TRUE(
         m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"short\",\"extra\":5000}"));
     EXPECT_FALSE(Run());
-    EXPECT_FALSE(Exists(m_item.localPath));
+    EXPECT_FALSE(FileExists(m_item.localPath));
     EXPECT_EQ(m_data, ReadFileBytes(Partial()));
     // The next attempt asks for the rest, which does not exist (416): the partial file goes.
     EXPECT_FALSE(Run());
-    EXPECT_FALSE(Exists(Partial()));
+    EXPECT_FALSE(FileExists(Partial()));
     ASSERT_TRUE(Run());
     auto requests = PackageRequests();
     ASSERT_EQ(3u, requests.size());
@@ -198,13 +200,13 @@ TEST_F(Download, CancelStopsAndKeepsThePartialFile) {
     m_cancel = 1;
     EXPECT_FALSE(Run());
     EXPECT_EQ(m_data.substr(0, 300000), ReadFileBytes(Partial()));
-    EXPECT_FALSE(Exists(m_item.localPath));
+    EXPECT_FALSE(FileExists(m_item.localPath));
 }
 
 TEST_F(Download, NoServerFails) {
     m_item.url = L"http://127.0.0.1:1/update/pkg/big.zip";
     EXPECT_FALSE(Run());
-    EXPECT_FALSE(Exists(Partial()));
+    EXPECT_FALSE(FileExists(Partial()));
 }
 
 class VersionRequest : public ::testing::Test {

@@ -4,6 +4,8 @@
 #include "updater/commandline.h"
 #include "updater/imeclient.h"
 #include "updater/install.h"
+#include "support/filebytes.h"
+#include "support/scratchfolder.h"
 #include "updater/testkit.h"
 #include "updater/textformat.h"
 #include "updater/texttable.h"
@@ -82,8 +84,8 @@ TEST(UpdaterCommandLine, QuotesSeparatorsAndLength) {
 }
 
 TEST(UpdaterVersionFile, LastElementsCountAndMissingFileMeansNothing) {
-    ScratchFolder dir(L"vf");
-    std::wstring path = dir.Path() + L"version.xml";
+    CScratchFolder dir(L"vf");
+    std::wstring path = dir.Path() + L"\\version.xml";
     std::wstring version, base;
     EXPECT_FALSE(ReadVersionFile(path, version, base));
     EXPECT_EQ(L"", version);
@@ -97,8 +99,8 @@ TEST(UpdaterVersionFile, LastElementsCountAndMissingFileMeansNothing) {
 }
 
 TEST(UpdaterVersionFile, ShorterVersionLeavesNoTraceAndReplacementIsWhole) {
-    ScratchFolder dir(L"vw");
-    std::wstring path = dir.Path() + L"version.xml";
+    CScratchFolder dir(L"vw");
+    std::wstring path = dir.Path() + L"\\version.xml";
     ASSERT_TRUE(WriteUtf16File(path,
                                L"<Config>\r\n<Version>10.20.30.40</Version>\r\n"
                                L"<Update>http://h</Update>\r\n</Config>\r\n"));
@@ -108,7 +110,7 @@ TEST(UpdaterVersionFile, ShorterVersionLeavesNoTraceAndReplacementIsWhole) {
     EXPECT_EQ(
         L"<Config>\r\n<Version>1.0.001</Version>\r\n<Update>http://h</Update>\r\n</Config>\r\n",
         Utf16Body(bytes));
-    EXPECT_FALSE(Exists(path + L".new"));
+    EXPECT_FALSE(FileExists(path + L".new"));
 
     // When the new text cannot be written the old file stays whole.
     ASSERT_TRUE(CreateDirectoryW((path + L".new").c_str(), nullptr));
@@ -176,8 +178,8 @@ TEST(UpdaterReplacement, VersionsCompareComponentByComponent) {
 }
 
 TEST(UpdaterReplacement, NeedCopyByVersionResourceThenByTime) {
-    ScratchFolder dir(L"nc");
-    const std::wstring d = dir.Path();
+    CScratchFolder dir(L"nc");
+    const std::wstring d = dir.Path() + L"\\";
     ASSERT_EQ(L"1.2", GetFileVersionText(BuiltFile(L"tests\\ver_1_2.dll")));
     ASSERT_EQ(L"1.2.1", GetFileVersionText(BuiltFile(L"tests\\ver_1_2_1.dll")));
     CopyFileW(BuiltFile(L"tests\\ver_1_2.dll").c_str(), (d + L"v12.dll").c_str(), FALSE);
@@ -205,11 +207,11 @@ TEST(UpdaterReplacement, NeedCopyByVersionResourceThenByTime) {
 }
 
 TEST(UpdaterTrees, MakeCopyAndDelete) {
-    ScratchFolder dir(L"tree");
-    const std::wstring d = dir.Path();
+    CScratchFolder dir(L"tree");
+    const std::wstring d = dir.Path() + L"\\";
     MakeDirs(d + L"src\\a\\b\\file.txt");
     EXPECT_TRUE(GetFileAttributesW((d + L"src\\a\\b").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_FALSE(Exists(d + L"src\\a\\b\\file.txt"));
+    EXPECT_FALSE(FileExists(d + L"src\\a\\b\\file.txt"));
     WriteFileBytes(d + L"src\\top.txt", "top");
     WriteFileBytes(d + L"src\\a\\b\\deep.txt", "deep");
     SetWriteTime(d + L"src\\top.txt", 1500000000);
@@ -223,12 +225,12 @@ TEST(UpdaterTrees, MakeCopyAndDelete) {
 
     SetFileAttributesW((d + L"dst\\a\\b\\deep.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_TRUE(DeleteTree(d + L"dst"));
-    EXPECT_FALSE(Exists(d + L"dst"));
+    EXPECT_FALSE(FileExists(d + L"dst"));
 }
 
 TEST(UpdaterInstall, ScriptCopiesFilesFoldersAndKeepsTheFirstReboot) {
-    ScratchFolder dir(L"inst");
-    const std::wstring program = dir.Path() + L"prog\\";
+    CScratchFolder dir(L"inst");
+    const std::wstring program = dir.Path() + L"\\prog\\";
     MakeDirs(program);
     std::string script =
         "<Config Reboot=\"2\">"
@@ -248,7 +250,7 @@ TEST(UpdaterInstall, ScriptCopiesFilesFoldersAndKeepsTheFirstReboot) {
                             .Add("plain.txt", "P")
                             .Add(setup)
                             .Build();
-    const std::wstring package = dir.Path() + L"one.zip";
+    const std::wstring package = dir.Path() + L"\\one.zip";
     WriteFileBytes(package, first);
 
     wchar_t current[MAX_PATH];
@@ -264,11 +266,11 @@ TEST(UpdaterInstall, ScriptCopiesFilesFoldersAndKeepsTheFirstReboot) {
     EXPECT_EQ("A", ReadFileBytes(program + L"lib\\deep\\a.dll"));
     EXPECT_EQ("X", ReadFileBytes(program + L"data\\x.txt"));
     EXPECT_EQ("Y", ReadFileBytes(program + L"data\\sub\\y.txt"));
-    EXPECT_FALSE(Exists(program + L"other.txt"));
+    EXPECT_FALSE(FileExists(program + L"other.txt"));
     // "system" in lower case is no base: the target is relative to the current folder.
-    EXPECT_EQ("P", ReadFileBytes(dir.Path() + L"lower.txt"));
-    EXPECT_FALSE(Exists(package));
-    EXPECT_FALSE(Exists(package + L".DIR"));
+    EXPECT_EQ("P", ReadFileBytes(dir.Path() + L"\\lower.txt"));
+    EXPECT_FALSE(FileExists(package));
+    EXPECT_FALSE(FileExists(package + L".DIR"));
 
     // A second package asking for reboot 1 does not lower the first one's 2.
     std::string second = "<Config Reboot=\"1\"/>";
@@ -284,31 +286,31 @@ TEST(UpdaterInstall, ScriptCopiesFilesFoldersAndKeepsTheFirstReboot) {
 }
 
 TEST(UpdaterInstall, BrokenOrScriptlessPackagesInstallNothingButAreRemoved) {
-    ScratchFolder dir(L"broken");
-    const std::wstring program = dir.Path() + L"prog\\";
+    CScratchFolder dir(L"broken");
+    const std::wstring program = dir.Path() + L"\\prog\\";
     MakeDirs(program);
-    const std::wstring package = dir.Path() + L"bad.zip";
+    const std::wstring package = dir.Path() + L"\\bad.zip";
     int reboot = 0;
     WriteFileBytes(package, "this is not an archive");
     UnpackPackage(package);
     RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
     RemovePackage(package);
-    EXPECT_FALSE(Exists(package));
-    EXPECT_FALSE(Exists(package + L".DIR"));
+    EXPECT_FALSE(FileExists(package));
+    EXPECT_FALSE(FileExists(package + L".DIR"));
 
     WriteFileBytes(package, ZipBuilder().Add("file.txt", "f").Build());
     UnpackPackage(package);
     EXPECT_EQ("f", ReadFileBytes(package + L".DIR\\file.txt"));
     RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
     RemovePackage(package);
-    EXPECT_FALSE(Exists(program + L"file.txt"));
-    EXPECT_FALSE(Exists(package + L".DIR"));
+    EXPECT_FALSE(FileExists(program + L"file.txt"));
+    EXPECT_FALSE(FileExists(package + L".DIR"));
     EXPECT_EQ(0, reboot);
 }
 
 TEST(UpdaterClient, FoundByFullPathAndAskedToExit) {
-    ScratchFolder dir(L"ime");
-    const std::wstring exe = dir.Path() + L"quorbel.exe";
+    CScratchFolder dir(L"ime");
+    const std::wstring exe = dir.Path() + L"\\quorbel.exe";
     ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), exe.c_str(), FALSE));
     EXPECT_FALSE(IsProgramRunning(exe));
     STARTUPINFOW si{sizeof(si)};
@@ -322,7 +324,7 @@ TEST(UpdaterClient, FoundByFullPathAndAskedToExit) {
     std::wstring upper = exe;
     CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
     EXPECT_TRUE(IsProgramRunning(upper));
-    EXPECT_FALSE(IsProgramRunning(dir.Path() + L"other\\quorbel.exe"));
+    EXPECT_FALSE(IsProgramRunning(dir.Path() + L"\\other\\quorbel.exe"));
     EXPECT_TRUE(AskImeClientToExit());
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
     CloseHandle(pi.hThread);

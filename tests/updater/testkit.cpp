@@ -1,48 +1,11 @@
 #include "updater/testkit.h"
 
-#include <shellapi.h>
-
 #include <cstdlib>
 
 #include "common/util/ntstringconvert.h"
+#include "support/filebytes.h"
 
 namespace testkit {
-
-std::string ReadFileBytes(const std::wstring& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string out;
-    std::vector<char> buf(1 << 16);
-    DWORD got = 0;
-    while (ReadFile(h, buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr) && got > 0)
-        out.append(buf.data(), got);
-    CloseHandle(h);
-    return out;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    CloseHandle(h);
-    return ok;
-}
-
-bool WriteUtf16File(const std::wstring& path, const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>((c >> 8) & 0xFF);
-    }
-    return WriteFileBytes(path, bytes);
-}
-
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 std::wstring EnvPath(const char* name) {
     const char* value = std::getenv(name);
@@ -56,24 +19,6 @@ std::wstring EnvPath(const char* name) {
 
 std::wstring BuiltFile(const std::wstring& relative) {
     return EnvPath("NT_BINARY_DIR") + L"\\" + relative;
-}
-
-ScratchFolder::ScratchFolder(const std::wstring& tag) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    static LONG counter = 0;
-    m_path = std::wstring(temp) + L"upd_" + tag + L"_" + std::to_wstring(GetCurrentProcessId()) +
-             L"_" + std::to_wstring(InterlockedIncrement(&counter)) + L"\\";
-    CreateDirectoryW(m_path.c_str(), nullptr);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::wstring from = m_path.substr(0, m_path.size() - 1) + L'\0';
-    SHFILEOPSTRUCTW op{};
-    op.wFunc = FO_DELETE;
-    op.pFrom = from.c_str();
-    op.fFlags = FOF_NO_UI;
-    SHFileOperationW(&op);
 }
 
 BoxDriver::BoxDriver(DWORD processId, std::vector<int> answers)

@@ -1,7 +1,8 @@
 #pragma once
 
-// Shared pieces of the updater tests: a scratch folder, file helpers, and a driver that answers
-// the updater's message boxes from another thread.
+// Shared pieces of the updater tests: paths from the test environment and a driver that answers
+// the updater's message boxes from another thread. Scratch folders and file checks come from
+// tests/support.
 #include <windows.h>
 
 #include <string>
@@ -9,26 +10,8 @@
 
 namespace testkit {
 
-std::string ReadFileBytes(const std::wstring& path);  // "<missing>" when unreadable
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
-// UTF-16LE with a byte-order mark, as version.xml and setup.xml are stored.
-bool WriteUtf16File(const std::wstring& path, const std::wstring& text);
-bool Exists(const std::wstring& path);
 // A Unix path from the test environment as a Windows path (Z:\...).
 std::wstring EnvPath(const char* name);
-
-// A fresh folder under %TEMP% (with a trailing backslash), removed with its contents.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::wstring& tag);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::wstring& Path() const { return m_path; }
-
-private:
-    std::wstring m_path;
-};
 
 // What one message box showed and which button answered it.
 struct BoxSeen {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "testfiles.h"
+#include "support/filebytes.h"
+#include "support/scratchfolder.h"
 #include "uploader/service/serviceconfig.h"
 
 namespace {
@@ -18,7 +20,7 @@ std::string Utf16le(const std::string& ascii) {
 class ConfigTest : public ::testing::Test {
 protected:
     bool Read(const std::string& bytes, std::string& base) {
-        EXPECT_TRUE(WriteBytes(dir.Path() + L"\\config.xml", bytes));
+        EXPECT_TRUE(WriteFileBytes(dir.Path() + L"\\config.xml", bytes));
         return ReadServiceBase(dir.Path() + L"\\", base);
     }
     CScratchFolder dir{L"config"};

@@ -4,6 +4,8 @@
 #include "recorders.h"
 #include "support/simlane.h"
 #include "testfiles.h"
+#include "support/filebytes.h"
+#include "support/scratchfolder.h"
 #include "uploader/service/compressphoto.h"
 #include "uploader/service/encrypt.h"
 #include "uploader/service/texts.h"
@@ -23,7 +25,7 @@ TEST(Compression, LongerSideBecomesOneThousand) {
     for (const Case& k : cases) {
         std::wstring source =
             dir.Path() + L"\\p" + std::to_wstring(k.w) + L"x" + std::to_wstring(k.h) + L".png";
-        ASSERT_TRUE(WritePicture(source, k.w, k.h, L"image/png"));
+        ASSERT_TRUE(WritePicture(source, k.w, k.h, L"png"));
         std::wstring compressed;
         ASSERT_EQ(CompressPhoto(source, compressed), 0);
         EXPECT_EQ(compressed, source.substr(0, source.size() - 4) + L"_CompPic.jpg");
@@ -31,22 +33,22 @@ TEST(Compression, LongerSideBecomesOneThousand) {
         PictureSize(compressed, w, h);
         EXPECT_EQ(w, k.cw) << k.w << "x" << k.h;
         EXPECT_EQ(h, k.ch) << k.w << "x" << k.h;
-        EXPECT_EQ(ReadBytes(compressed).substr(0, 3), "\xFF\xD8\xFF");
+        EXPECT_EQ(ReadFileBytes(compressed).substr(0, 3), "\xFF\xD8\xFF");
     }
 }
 
 TEST(Compression, NamingAndOverwrite) {
     CScratchFolder dir(L"compress_names");
     std::wstring noDot = dir.Path() + L"\\photo";
-    ASSERT_TRUE(WritePicture(noDot, 40, 30, L"image/bmp"));
-    ASSERT_TRUE(WriteBytes(noDot + L"_CompPic.jpg", "old"));
+    ASSERT_TRUE(WritePicture(noDot, 40, 30, L"bmp"));
+    ASSERT_TRUE(WriteFileBytes(noDot + L"_CompPic.jpg", "old"));
     std::wstring compressed;
     ASSERT_EQ(CompressPhoto(noDot, compressed), 0);
     EXPECT_EQ(compressed, noDot + L"_CompPic.jpg");
-    EXPECT_GT(ReadBytes(compressed).size(), 3u);
+    EXPECT_GT(ReadFileBytes(compressed).size(), 3u);
 
     std::wstring twoDots = dir.Path() + L"\\li.v2.jpeg";
-    ASSERT_TRUE(WritePicture(twoDots, 40, 30, L"image/jpeg"));
+    ASSERT_TRUE(WritePicture(twoDots, 40, 30, L"jpeg"));
     ASSERT_EQ(CompressPhoto(twoDots, compressed), 0);
     EXPECT_EQ(compressed, dir.Path() + L"\\li.v2_CompPic.jpg");
 }
@@ -54,18 +56,18 @@ TEST(Compression, NamingAndOverwrite) {
 TEST(Compression, UnloadablePhotoFails) {
     CScratchFolder dir(L"compress_bad");
     std::wstring fake = dir.Path() + L"\\fake.jpg";
-    ASSERT_TRUE(WriteBytes(fake, "this is not a picture"));
+    ASSERT_TRUE(WriteFileBytes(fake, "this is not a picture"));
     std::wstring compressed = L"stale";
     EXPECT_EQ(CompressPhoto(fake, compressed), -1);
     EXPECT_EQ(compressed, L"");
     EXPECT_EQ(CompressPhoto(dir.Path() + L"\\missing.png", compressed), -1);
-    EXPECT_FALSE(Exists(dir.Path() + L"\\fake_CompPic.jpg"));
+    EXPECT_FALSE(FileExists(dir.Path() + L"\\fake_CompPic.jpg"));
 }
 
 TEST(Compression, UnwritableFolderFallsBackToTemp) {
     CScratchFolder dir(L"compress_ro");
     std::wstring source = dir.Path() + L"\\blocked.png";
-    ASSERT_TRUE(WritePicture(source, 80, 60, L"image/png"));
+    ASSERT_TRUE(WritePicture(source, 80, 60, L"png"));
     // A folder in the way makes the photo's own folder refuse the copy.
     ASSERT_TRUE(CreateDirectoryW((dir.Path() + L"\\blocked_CompPic.jpg").c_str(), nullptr));
     wchar_t temp[MAX_PATH + 1];
@@ -135,7 +137,7 @@ protected:
         ASSERT_FALSE(sim.Base().empty()) << "NTSIM_PORT_FILE not readable";
         ASSERT_TRUE(sim.Reset());
         photo = dir.Path() + L"\\li.png";
-        ASSERT_TRUE(WritePicture(photo, 1200, 900, L"image/png"));
+        ASSERT_TRUE(WritePicture(photo, 1200, 900, L"png"));
     }
     void TearDown() override { EXPECT_TRUE(sim.Reset()); }
 
@@ -189,7 +191,7 @@ TEST_F(UploadWorkerTest, BothServersGetThePhoto) {
     EXPECT_EQ(sent[3].method, "POST");
     EXPECT_EQ(sent[3].path, "/second/api/Ef/upload?xsid=XS7f3a9c01lihua&stu_id=S10001");
 
-    const std::string file = ReadBytes(c.compressedPath);
+    const std::string file = ReadFileBytes(c.compressedPath);
     ASSERT_FALSE(file.empty());
     const CEncrypt scrambler;
     for (int i = 2; i < 4; ++i) {
@@ -271,7 +273,7 @@ TEST_F(UploadWorkerTest, ReplyFaults) {
 
 TEST_F(UploadWorkerTest, UnloadablePhotoSendsNothing) {
     std::wstring fake = dir.Path() + L"\\fake.png";
-    ASSERT_TRUE(WriteBytes(fake, "GIF89a but not really"));
+    ASSERT_TRUE(WriteFileBytes(fake, "GIF89a but not really"));
     CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
     Run(c, fake, L"A123");
     EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:-1"}));
