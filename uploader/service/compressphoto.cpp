@@ -4,26 +4,13 @@
 #include <gdiplus.h>
 
 #include <memory>
-#include <vector>
+
+#include "common/util/ntimage.h"
 
 namespace {
 
-// Finds the installed encoder whose MIME type is `mime`, compared without regard to case.
-bool FindEncoder(const wchar_t* mime, CLSID& clsid) {
-    UINT count = 0;
-    UINT bytes = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
-    std::vector<unsigned char> storage(bytes);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(storage.data());
-    if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
-    for (UINT i = 0; i < count; ++i) {
-        if (codecs[i].MimeType != nullptr && lstrcmpiW(codecs[i].MimeType, mime) == 0) {
-            clsid = codecs[i].Clsid;
-            return true;
-        }
-    }
-    return false;
-}
+// Quality of the compressed photo the archive servers receive.
+constexpr long kJpegQuality = 80;
 
 std::wstring CompressedName(const std::wstring& source) {
     size_t dot = source.rfind(L'.');
@@ -62,22 +49,12 @@ int CompressPhoto(const std::wstring& source, std::wstring& compressed) {
     image.reset();
 
     compressed = CompressedName(source);
-    CLSID jpeg;
-    if (!FindEncoder(L"image/jpeg", jpeg)) return 0;
-
-    ULONG quality = 80;
-    Gdiplus::EncoderParameters parameters;
-    parameters.Count = 1;
-    parameters.Parameter[0].Guid = Gdiplus::EncoderQuality;
-    parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
-    parameters.Parameter[0].NumberOfValues = 1;
-    parameters.Parameter[0].Value = &quality;
-    if (bitmap.Save(compressed.c_str(), &jpeg, &parameters) == Gdiplus::Ok) return 0;
+    if (NTSaveImageToFile(&bitmap, compressed.c_str(), L"jpeg", kJpegQuality)) return 0;
 
     // The photo's folder may be read-only (a CD, a share): the temporary folder still lets
     // the upload go ahead instead of failing later on a missing file.
     std::wstring fallback = InTempFolder(compressed);
-    if (!fallback.empty() && bitmap.Save(fallback.c_str(), &jpeg, &parameters) == Gdiplus::Ok) {
+    if (!fallback.empty() && NTSaveImageToFile(&bitmap, fallback.c_str(), L"jpeg", kJpegQuality)) {
         compressed = fallback;
     }
     return 0;
