@@ -1,5 +1,16 @@
 #include "updater/framework/ccmhttpfile.h"
 
+namespace {
+
+// A numeric response header of the request; 0 when it is absent or not a number.
+DWORD QueryNumber(HINTERNET request, DWORD what) {
+    DWORD value = 0, size = sizeof(value);
+    if (!HttpQueryInfoW(request, what | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) return 0;
+    return value;
+}
+
+}  // namespace
+
 bool CCMHttpFile::AddRequestHeaders(const std::wstring& headers) {
     return m_handle &&
            HttpAddRequestHeadersW(m_handle.Get(), headers.c_str(),
@@ -11,21 +22,11 @@ bool CCMHttpFile::SendRequest(const void* body, DWORD len) {
 }
 
 DWORD CCMHttpFile::QueryStatusCode() const {
-    DWORD value = 0, size = sizeof(value);
-    if (!m_handle ||
-        !HttpQueryInfoW(m_handle.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value,
-                        &size, nullptr))
-        return 0;
-    return value;
+    return m_handle ? QueryNumber(m_handle.Get(), HTTP_QUERY_STATUS_CODE) : 0;
 }
 
 DWORD CCMHttpFile::QueryContentLength() const {
-    DWORD value = 0, size = sizeof(value);
-    if (!m_handle ||
-        !HttpQueryInfoW(m_handle.Get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &value,
-                        &size, nullptr))
-        return 0;
-    return value;
+    return m_handle ? QueryNumber(m_handle.Get(), HTTP_QUERY_CONTENT_LENGTH) : 0;
 }
 
 long CCMHttpFile::Read(void* buffer, DWORD len) {
