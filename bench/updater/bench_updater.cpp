@@ -135,10 +135,10 @@ int main() {
         x = x * 1103515245u + 12345u;
         c = static_cast<char>('a' + ((x >> 16) % 16));
     }
-    ZipEntrySpec spec;
-    spec.name = "big.txt";
-    spec.data.swap(data);
-    std::string archive = ZipBuilder().Add(spec).Build();
+    ZipEntrySpec entrySpec;
+    entrySpec.name = "big.txt";
+    entrySpec.data.swap(data);
+    std::string archive = ZipBuilder().Add(entrySpec).Build();
     std::wstring archivePath = dir.Path() + L"\\big_text.zip";
     WriteFileBytes(archivePath, archive);
     uint32_t packed = static_cast<uint32_t>(archive.size() - 30 - 7 - (46 + 7) - 22);
