@@ -207,14 +207,7 @@ bool CNTXMLParse::x_AddElem(MCD_CSTR szName, MCD_CSTR szValue, int nFlags) {
     elem.SetLevel(iParent ? ELEM(iParent).Level() + 1 : 0);
     if (nFlags & EDIT_NO_END) elem.nFlags |= ELEM_NOT_ENDED;
     x_LinkElem(iParent, iPrev, iNew);
-    if (bChild) {
-        m_iPosChild = iNew;
-    } else {
-        m_iPos = iNew;
-        m_iPosChild = 0;
-    }
-    m_nNodeType = NODE_ELEMENT;
-    m_nNodeOffset = m_nNodeLength = 0;
+    x_SetNewElemPos(iNew, bChild);
     return true;
 }
 
@@ -385,14 +378,7 @@ bool CNTXMLParse::x_AddSubDoc(MCD_CSTR szSubDoc, int nFlags) {
     int iNew = ELEM(ELEM(iParent).iElemChild).iElemPrev;  // the parser appended it last
     x_UnlinkElem(iNew);
     x_LinkElem(iParent, iPrev, iNew);
-    if (bChild) {
-        m_iPosChild = iNew;
-    } else {
-        m_iPos = iNew;
-        m_iPosChild = 0;
-    }
-    m_nNodeType = NODE_ELEMENT;
-    m_nNodeOffset = m_nNodeLength = 0;
+    x_SetNewElemPos(iNew, bChild);
     return true;
 }
 
@@ -527,4 +513,15 @@ bool CNTXMLParse::RemoveNode() {
     x_Replace(nStart, nLength, MCD_STR(), 0);
     x_SetPrevNode(iPrev, nStart);
     return true;
+}
+
+void CNTXMLParse::x_SetNewElemPos(int iNew, bool bChild) {
+    if (bChild) {
+        m_iPosChild = iNew;
+    } else {
+        m_iPos = iNew;
+        m_iPosChild = 0;
+    }
+    m_nNodeType = NODE_ELEMENT;
+    m_nNodeOffset = m_nNodeLength = 0;
 }

@@ -200,6 +200,8 @@ private:
     int x_NewElem();
     void x_LinkElem(int iParent, int iAfter, int iNew);
     void x_UnlinkElem(int i);
+    // Makes a just-inserted element the main (or child) position.
+    void x_SetNewElemPos(int iNew, bool bChild);
     void x_ReleaseSubTree(int iTop, bool bIncludeSelf);
     void x_DiscardReleasedPositions();
     bool x_FindElem(int iParent, int iAfter, MCD_CSTR szName, int& iFound) const;
