@@ -154,6 +154,12 @@ TEST_F(XmlFile, MarkOverridesCallersByteOrder) {
     EXPECT_TRUE(CNTXMLParse::ReadTextFile(strPath, strDoc, nullptr, &nFlags));
     EXPECT_EQ(L"<a/>", strDoc);
     EXPECT_EQ(CNTXMLParse::DOC_UTF16BE, nFlags);
+    // ... unless the file plainly shows another form, as a flag left from an earlier file would.
+    WriteBytes(strPath, "<a/>");
+    nFlags = CNTXMLParse::DOC_UTF16BE;
+    EXPECT_TRUE(CNTXMLParse::ReadTextFile(strPath, strDoc, nullptr, &nFlags));
+    EXPECT_EQ(L"<a/>", strDoc);
+    EXPECT_EQ(0, nFlags);
 }
 
 TEST_F(XmlFile, NullBytesRemovedFromByteFile) {
