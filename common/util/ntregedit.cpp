@@ -25,7 +25,12 @@ bool DeleteKeyTree(HKEY hParent, const wchar_t* name) {
 }  // namespace
 
 CNTRegEdit::CNTRegEdit(HKEY hRoot, const wchar_t* subKey) : m_hRoot(hRoot) {
-    if (subKey) ::wcsncpy(m_szSubKey, subKey, MAX_PATH - 1);
+    if (subKey && ::wcslen(subKey) >= MAX_PATH) {
+        // A cut path names another key; without a root nothing is opened or created.
+        m_hRoot = nullptr;
+        return;
+    }
+    if (subKey) ::wcscpy(m_szSubKey, subKey);
     if (m_hRoot &&
         ::RegOpenKeyExW(m_hRoot, m_szSubKey, 0, KEY_ALL_ACCESS, &m_hKey) != ERROR_SUCCESS)
         m_hKey = nullptr;

@@ -11,7 +11,8 @@
 // default and the first write creates it.
 class NT_API CNTRegEdit {
 public:
-    // Opens root\subKey with full access.
+    // Opens root\subKey with full access. A path of MAX_PATH units or more is refused: reads
+    // give their defaults and writes fail.
     CNTRegEdit(HKEY hRoot, const wchar_t* subKey);
     // The same under HKEY_CURRENT_USER.
     explicit CNTRegEdit(const wchar_t* subKey);

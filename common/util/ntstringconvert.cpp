@@ -69,3 +69,39 @@ bool CNTStringConvert::ReplaceAllDistinct(std::wstring& text, const std::wstring
         text.replace(pos, search.size(), replacement);
     return true;
 }
+
+bool CNTStringConvert::Test() {
+    std::wstring lower = L"AbC";
+    MakeLower(lower);
+    std::wstring upper = L"aBc";
+    MakeUpper(upper);
+    std::wstring all = L"aab";
+    bool allDone = ReplaceAll(all, L"ab", L"b");
+    std::wstring endless = L"a";
+    bool endlessRefused = !ReplaceAll(endless, L"a", L"aa") && endless == L"a";
+    std::wstring distinct = L"aa";
+    bool distinctDone = ReplaceAllDistinct(distinct, L"a", L"aa");
+    struct Check {
+        const wchar_t* name;
+        bool passed;
+    };
+    const Check checks[] = {
+        {L"UTF8ToUnicode", UTF8ToUnicode("\xe4\xb8\xad x") == L"\u4e2d x"},
+        {L"UnicodeToUTF8", UnicodeToUTF8(L"\u4e2d x") == "\xe4\xb8\xad x"},
+        {L"AnsiToUnicode", AnsiToUnicode(UnicodeToAnsi(L"ascii").c_str()) == L"ascii"},
+        {L"UTF8ToANSI", UTF8ToANSI("abc") == "abc"},
+        {L"null input", UTF8ToUnicode(nullptr).empty() && UnicodeToAnsi(nullptr).empty()},
+        {L"MakeLower", lower == L"abc"},
+        {L"MakeUpper", upper == L"ABC"},
+        {L"ReplaceAll", allDone && all == L"b"},
+        {L"ReplaceAll refusal", endlessRefused},
+        {L"ReplaceAllDistinct", distinctDone && distinct == L"aaaa"},
+    };
+    bool passed = true;
+    for (const Check& check : checks) {
+        if (check.passed) continue;
+        passed = false;
+        ::MessageBoxW(nullptr, check.name, L"CNTStringConvert::Test failed", MB_OK | MB_ICONERROR);
+    }
+    return passed;
+}

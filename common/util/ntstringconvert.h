@@ -27,4 +27,8 @@ public:
     // search text.
     static bool ReplaceAllDistinct(std::wstring& text, const std::wstring& search,
                                    const std::wstring& replacement);
+
+    // Developer self-check of the members above: a message box names each check that fails;
+    // false when any did.
+    static bool Test();
 };

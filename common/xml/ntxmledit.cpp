@@ -357,6 +357,8 @@ bool CNTXMLParse::SetElemContent(MCD_CSTR szContent) {
     int nResult =
         parser.Parse(nStart, nStart + static_cast<int>(strContent.size()), i, ELEM(i).Level() + 1);
     ELEM(i).nFlags = (ELEM(i).nFlags & ~ELEM_BAD_DATA) | (nResult & ELEM_BAD_DATA);
+    // The broken markup is now part of the document, so the document is broken too.
+    ELEM(0).nFlags |= nResult & ELEM_ILL_FORMED;
     return !(nResult & ELEM_ILL_FORMED);
 }
 

@@ -88,7 +88,8 @@ public:
         m_nDocFlags = nFlags & ~(DOC_READING | DOC_WRITING | DOC_APPEND);
     }
 #ifdef _WIN32
-    // False when the file cannot be read (report holds file_error) or is not well formed.
+    // False when the file cannot be read (report holds file_error), characters were lost in
+    // decoding (conversion_loss; the decoded text is held all the same) or it is not well formed.
     bool Load(MCD_CSTR szFileName);
     // False when the file cannot be written; the report says why.
     bool Save(MCD_CSTR szFileName);
@@ -181,10 +182,13 @@ public:
     // Windows code page of an encoding name: 0 for empty, -1 when unknown, 65005 for "UTF-32".
     static int GetEncodingCodePage(MCD_CSTR pszEncoding);
 #ifdef _WIN32
-    // False when the file cannot be opened or read; records in *pstrResult say what happened.
+    // False when the file cannot be opened or read, or when characters could not be decoded
+    // (they are replaced); records in *pstrResult say what happened. Files of 16- or 32-bit units
+    // are told by their mark or, without one, by the NULs around their leading '<'.
     static bool ReadTextFile(MCD_CSTR szFileName, MCD_STR& strDoc, MCD_STR* pstrResult = nullptr,
                              int* pnDocFlags = nullptr, MCD_STR* pstrEncoding = nullptr);
-    // False when the file cannot be opened or written.
+    // False when the file cannot be opened or written, or the text not converted (an existing
+    // file is then left as it was).
     static bool WriteTextFile(MCD_CSTR szFileName, const MCD_STR& strDoc,
                               MCD_STR* pstrResult = nullptr, int* pnDocFlags = nullptr,
                               MCD_STR* pstrEncoding = nullptr);

@@ -134,11 +134,25 @@ TEST_F(RegEditTest, EnumeratesAndDeletesWholeTrees) {
     EXPECT_TRUE(names.empty());
 }
 
-TEST_F(RegEditTest, LongSubKeyPathIsCutNotOverrun) {
-    std::wstring longPath = Key(L"") + std::wstring(400, L'k');
-    CNTRegEdit reg(longPath.c_str());
+TEST_F(RegEditTest, PathTooLongForTheBufferIsRefusedNotCut) {
+    // The longest path that fits names a real key; one more step must not land in it.
+    std::wstring fits = Key(L"") + std::wstring(MAX_PATH - 1 - Key(L"").size(), L'p');
+    ASSERT_EQ(fits.size(), static_cast<size_t>(MAX_PATH - 1));
+    CNTRegEdit prefix(fits.c_str());
+    ASSERT_TRUE(prefix.WriteDword(L"x", 7));
+    EXPECT_EQ(CNTRegEdit(fits.c_str()).ReadDword(L"x", 0), 7u);
+
+    std::wstring longer = fits + L"\\deeper";
+    CNTRegEdit reg(longer.c_str());
     EXPECT_FALSE(reg.IsOpen());
     EXPECT_EQ(reg.ReadDword(L"x", 3), 3u);
+    EXPECT_FALSE(reg.WriteDword(L"x", 9));
+    EXPECT_FALSE(reg.WriteString(L"s", L"lost"));
+    EXPECT_FALSE(reg.IsOpen());
+    EXPECT_EQ(prefix.ReadDword(L"x", 0), 7u);
+    std::vector<std::wstring> names;
+    EXPECT_TRUE(prefix.EnumValues(names));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"x"}));
 }
 
 }  // namespace

@@ -60,4 +60,6 @@ TEST(StringConvertTest, Utf8AndAnsiConversions) {
     EXPECT_EQ(S::AnsiToUnicode(S::UnicodeToAnsi(L"round trip").c_str()), L"round trip");
 }
 
+TEST(StringConvertTest, SelfCheckPasses) { EXPECT_TRUE(S::Test()); }
+
 }  // namespace

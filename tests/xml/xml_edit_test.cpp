@@ -197,6 +197,19 @@ TEST(XmlEdit, SetElemContent) {
     ExpectConsistent(xml);
 }
 
+TEST(XmlEdit, BrokenContentMakesDocumentIllFormed) {
+    CNTXMLParse xml(L"<r><a/></r>");
+    ASSERT_TRUE(xml.IsWellFormed());
+    xml.FindElem();
+    xml.FindChildElem(L"a");
+    xml.IntoElem();
+    EXPECT_FALSE(xml.SetElemContent(L"<b></c>"));
+    EXPECT_EQ(L"<r><a><b></c></a></r>", xml.GetDoc());
+    EXPECT_FALSE(xml.IsWellFormed());
+    EXPECT_EQ(L"lone end tag 'c' at offset 9", xml.GetError());
+    ExpectConsistent(xml);
+}
+
 TEST(XmlEdit, SubDocuments) {
     CNTXMLParse xml(L"<r>\r\n<a/>\r\n</r>");
     xml.FindElem();

@@ -86,14 +86,14 @@ TEST_F(XmlFile, Utf8DetectionWithoutDeclaration) {
     xml.Load(strPath);
     EXPECT_EQ(L"UTF-8 length 9 to UTF-16 length 6 (used UTF-8 detection) no root element",
               xml.GetError());
-    // Invalid UTF-8: the system code page, with the same note.
-    WriteBytes(strPath, "caf\xe9");
+    // Invalid UTF-8: the system code page (936 in the tests' locale), with the same note.
+    WriteBytes(strPath, "caf\xd6\xd0");
     strEncoding.clear();
     EXPECT_TRUE(CNTXMLParse::ReadTextFile(strPath, strDoc, &strReport, nullptr, &strEncoding));
     EXPECT_EQ(L"", strEncoding);
-    EXPECT_EQ(4u, strDoc.size());
+    EXPECT_EQ(L"caf\u4e2d", strDoc);
     xml.Load(strPath);
-    EXPECT_EQ(L"length 4 to UTF-16 length 4 (used UTF-8 detection) no root element",
+    EXPECT_EQ(L"length 5 to UTF-16 length 4 (used UTF-8 detection) no root element",
               xml.GetError());
 }
 
@@ -154,6 +154,12 @@ TEST_F(XmlFile, MarkOverridesCallersByteOrder) {
     EXPECT_TRUE(CNTXMLParse::ReadTextFile(strPath, strDoc, nullptr, &nFlags));
     EXPECT_EQ(L"<a/>", strDoc);
     EXPECT_EQ(CNTXMLParse::DOC_UTF16BE, nFlags);
+    // ... unless the file plainly shows another form, as a flag left from an earlier file would.
+    WriteBytes(strPath, "<a/>");
+    nFlags = CNTXMLParse::DOC_UTF16BE;
+    EXPECT_TRUE(CNTXMLParse::ReadTextFile(strPath, strDoc, nullptr, &nFlags));
+    EXPECT_EQ(L"<a/>", strDoc);
+    EXPECT_EQ(0, nFlags);
 }
 
 TEST_F(XmlFile, NullBytesRemovedFromByteFile) {
@@ -221,6 +227,71 @@ TEST_F(XmlFile, DeclaredUtf16IsSavedAsUtf16) {
     CNTXMLParse reread;
     EXPECT_TRUE(reread.Load(strPath));
     EXPECT_EQ(xml.GetDoc(), reread.GetDoc());
+}
+
+// Every form a document can be saved in loads back as the same text: named in the declaration,
+// chosen by a mark flag, given by the caller without a mark, and the 32-bit forms also with the
+// mark another program may have put before them.
+TEST_F(XmlFile, EveryWrittenFormLoadsBack) {
+    const wchar_t kBody[] = L"\r\n<r a=\"\u4e2d\">\U0001F600\u00e9 &amp; x</r>\r\n";
+    struct Form {
+        const wchar_t* pszDeclared;  // encoding in the declaration, or null for none
+        int nFlags;
+        const wchar_t* pszCaller;  // encoding argument of the writer, or null
+        const char* pszMark;       // bytes put before the written file, or null
+        int nMark;
+    };
+    const Form forms[] = {
+        {L"utf-32", 0, nullptr, nullptr, 0},
+        {L"utf-32le", 0, nullptr, nullptr, 0},
+        {L"utf-32be", 0, nullptr, nullptr, 0},
+        {L"UTF-32", 0, nullptr, nullptr, 0},
+        {L"utf-32", 0, nullptr, "\xFF\xFE\0\0", 4},
+        {L"utf-32le", 0, nullptr, "\xFF\xFE\0\0", 4},
+        {L"utf-32be", 0, nullptr, "\0\0\xFE\xFF", 4},
+        {L"UTF-32", 0, nullptr, "\xFF\xFE\0\0", 4},
+        {L"UTF-8", 0, nullptr, nullptr, 0},
+        {L"utf-16", 0, nullptr, nullptr, 0},
+        {L"utf-16be", 0, nullptr, nullptr, 0},
+        {nullptr, 0, nullptr, nullptr, 0},
+        {nullptr, CNTXMLParse::DOC_UTF8_BOM, nullptr, nullptr, 0},
+        {nullptr, CNTXMLParse::DOC_UTF16LE, nullptr, nullptr, 0},
+        {nullptr, CNTXMLParse::DOC_UTF16BE, nullptr, nullptr, 0},
+        {nullptr, 0, L"UTF-16LE", nullptr, 0},
+        {nullptr, 0, L"utf-16be", nullptr, 0},
+        {nullptr, 0, L"UTF-32", nullptr, 0},
+        {nullptr, 0, L"utf-32be", nullptr, 0},
+    };
+    std::wstring strPath = Path(L"forms.xml");
+    for (const Form& form : forms) {
+        std::wstring strName = form.pszDeclared ? form.pszDeclared : L"-";
+        strName += form.pszCaller ? std::wstring(L" as ") + form.pszCaller : L"";
+        strName += form.pszMark ? L" with mark" : L"";
+        std::wstring strDoc = form.pszDeclared
+                                  ? std::wstring(L"<?xml version=\"1.0\" encoding=\"") +
+                                        form.pszDeclared + L"\"?>" + kBody
+                                  : std::wstring(kBody + 2);
+        int nFlags = form.nFlags;
+        std::wstring strEncoding = form.pszCaller ? form.pszCaller : L"";
+        std::wstring strReport;
+        ASSERT_TRUE(CNTXMLParse::WriteTextFile(strPath, strDoc, &strReport, &nFlags, &strEncoding))
+            << strName << L": " << strReport;
+        if (form.pszMark)
+            WriteBytes(strPath, std::string(form.pszMark, form.nMark) + ReadBytes(strPath));
+        CNTXMLParse xml;
+        EXPECT_TRUE(xml.Load(strPath)) << strName << L": " << xml.GetError();
+        EXPECT_EQ(strDoc, xml.GetDoc()) << strName;
+        EXPECT_EQ(std::wstring::npos, xml.GetResult().find(L"conversion_loss")) << strName;
+    }
+
+    // Bytes that are no character in the declared encoding are not passed off as the file's
+    // text: the loss is recorded and the load fails, with the rest of the text kept.
+    WriteBytes(strPath, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a>x\xff</a>");
+    CNTXMLParse xml;
+    EXPECT_FALSE(xml.Load(strPath));
+    EXPECT_EQ(L"UTF-8 length 47 to UTF-16 length 47 (chars lost in conversion!)", xml.GetError());
+    ASSERT_TRUE(xml.FindElem(L"a"));
+    EXPECT_EQ(L"x\ufffd", xml.GetData());
 }
 
 struct RoundTrip {
