@@ -504,6 +504,7 @@ bool CNTXMLParse::WriteTextFile(MCD_CSTR szFileName, const MCD_STR& strDoc, MCD_
     std::string strBytes;
     long long nWritten = 0;
     bool bOk = true;
+    bool bLost = false;  // written, but not every character survived: the caller must know
     if (bUnits) {
         bool bBigEndian = pBom->form == Form::Utf16BE;
         if (bBigEndian && !strDoc.empty()) {
@@ -517,6 +518,7 @@ bool CNTXMLParse::WriteTextFile(MCD_CSTR szFileName, const MCD_STR& strDoc, MCD_
             AddLengthRecord(strConversion, MCD_T("converted_from"), MCD_T("UTF-16"),
                             static_cast<long long>(strDoc.size()));
             AddLossRecord(strConversion, nLost);
+            bLost = nLost != 0;
             nWritten = static_cast<long long>(strBytes.size());
         } else {
             AddFileError(strReport);
@@ -556,7 +558,7 @@ bool CNTXMLParse::WriteTextFile(MCD_CSTR szFileName, const MCD_STR& strDoc, MCD_
     if (pstrResult) *pstrResult = strReport;
     if (pnDocFlags) *pnDocFlags = nFlags & ~kTransferFlags;
     if (pstrEncoding && (bUnits || pstrEncoding->empty())) *pstrEncoding = strEncoding;
-    return bOk;
+    return bOk && !bLost;
 }
 
 bool CNTXMLParse::Load(MCD_CSTR szFileName) {

@@ -91,7 +91,8 @@ public:
     // False when the file cannot be read (report holds file_error), characters were lost in
     // decoding (conversion_loss; the decoded text is held all the same) or it is not well formed.
     bool Load(MCD_CSTR szFileName);
-    // False when the file cannot be written; the report says why.
+    // False when the file cannot be written or characters were lost in the conversion to the
+    // declared encoding (the file is then written with replacements); the report says why.
     bool Save(MCD_CSTR szFileName);
 #endif
 
@@ -188,7 +189,7 @@ public:
     static bool ReadTextFile(MCD_CSTR szFileName, MCD_STR& strDoc, MCD_STR* pstrResult = nullptr,
                              int* pnDocFlags = nullptr, MCD_STR* pstrEncoding = nullptr);
     // False when the file cannot be opened or written, or the text not converted (an existing
-    // file is then left as it was).
+    // file is then left as it was), or characters were replaced in the conversion.
     static bool WriteTextFile(MCD_CSTR szFileName, const MCD_STR& strDoc,
                               MCD_STR* pstrResult = nullptr, int* pnDocFlags = nullptr,
                               MCD_STR* pstrEncoding = nullptr);
