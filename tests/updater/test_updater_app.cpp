@@ -271,6 +271,18 @@ TEST_F(UpdaterRun, DownloadErrorsAskToRetryAndNoInstallsNothing) {
     EXPECT_EQ(L"1.0.000", InstalledVersion());
 }
 
+TEST_F(UpdaterRun, PackageNamedLikeTheClientTouchesNothing) {
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"..\\\\quorbel.exe\"]}}"));
+    std::string client = ReadFileBytes(Client());
+    std::string version = ReadFileBytes(Folder() + L"version.xml");
+    // Answers for the boxes a run that took the name would show: offer, then restart.
+    EXPECT_TRUE(RunUpdater(L"", {IDYES, IDNO}).empty());
+    EXPECT_EQ(client, ReadFileBytes(Client()));
+    EXPECT_EQ(version, ReadFileBytes(Folder() + L"version.xml"));
+    EXPECT_EQ(0, PackageRequests());
+    EXPECT_EQ(1u, ReadCycle());
+}
+
 TEST_F(UpdaterRun, UnwritableProgramFolderStopsBeforeDownloading) {
     CreateDirectoryW((Folder() + L"test.dat").c_str(), nullptr);
     auto seen = RunUpdater(L"", {IDYES, IDOK});

@@ -168,6 +168,27 @@ TEST(UpdaterVersionReply, NoUpdateFailureAndOddShapes) {
     EXPECT_EQ(L"http://h/b", offer.items[0]->url);
 }
 
+TEST(UpdaterVersionReply, PackageNamesThatAreNotPlainFileNamesSpoilTheReply) {
+    const std::wstring base = L"http://h", folder = L"C:\\p\\";
+    auto reply = [](const std::string& jsonName) {
+        return "{\"success\":true,\"versionnum\":\"2\",\"data\":[{\"name\":\"a.zip\","
+               "\"url\":\"/a\"},{\"name\":" +
+               jsonName + ",\"url\":\"/b\"}]}";
+    };
+    for (const char* bad : {"\"..\\\\quorbel.exe\"", "\"C:\\\\Windows\\\\x.zip\"", "\"\\\\x.zip\"",
+                            "\"a:b\"", "\"../x.zip\"", "\"..\"", "\".\"", "\"\"", "\"x.zip.\"",
+                            "\"x.zip \"", "\"a\\tb\"", "\"a*b\""}) {
+        VersionOffer offer;
+        EXPECT_EQ(-1, ParseVersionReply(reply(bad), base, folder, offer)) << bad;
+        EXPECT_TRUE(offer.items.empty()) << bad;
+    }
+    VersionOffer offer;
+    EXPECT_EQ(-1, ParseVersionReply(reply('"' + std::string(250, 'n') + '"'), base, folder, offer));
+    ASSERT_EQ(1, ParseVersionReply(reply("\"..x.zip\""), base, folder, offer));
+    ASSERT_EQ(2u, offer.items.size());
+    EXPECT_EQ(L"C:\\p\\update\\..x.zip", offer.items[1]->localPath);
+}
+
 TEST(UpdaterReplacement, VersionsCompareComponentByComponent) {
     EXPECT_EQ(0, CompareVersionTexts(L"1.2", L"1.2.1"));
     EXPECT_EQ(-1, CompareVersionTexts(L"1.2.1", L"1.10"));
