@@ -22,14 +22,10 @@ bool FileExists(const std::wstring& path) {
 void CCMUpdateDlg::RunUpdateWorker() {
     m_cancel = 0;
     bool timerStarted = false;
-    bool proceed = true;
     if (!m_state.testMode) {
         for (;;) {
             for (size_t i = 0; i < m_state.items.size() && !m_cancel; ++i) DownloadItem(i);
-            if (m_cancel) {
-                proceed = false;
-                break;
-            }
+            if (m_cancel) break;
             bool all = true;
             for (const auto& item : m_state.items) all = all && FileExists(item->localPath);
             if (all) break;
@@ -37,13 +33,14 @@ void CCMUpdateDlg::RunUpdateWorker() {
                 StartCloseTimer();
                 timerStarted = true;
                 m_cancel = 1;
-                proceed = false;
                 break;
             }
         }
     }
-    if (proceed) {
-        CloseImeClient();
+    // A cancel that comes after the last block (or while the client is being closed) must
+    // still install nothing.
+    if (!m_cancel) CloseImeClient();
+    if (!m_cancel) {
         SetProgress(0);
         size_t count = m_state.items.size();
         bool all = true;

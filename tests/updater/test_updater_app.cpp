@@ -411,6 +411,51 @@ TEST_F(DialogRun, ThreeItemsMoveTheBarTo33And66And100AndTheFirstRebootWins) {
     EXPECT_EQ(L"2.1.0", version);
 }
 
+TEST_F(DialogRun, EscapeWhileTheClientIsBeingClosedInstallsNothing) {
+    WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
+    AddItem(L"skin.zip");
+    const std::wstring client = m_dir.Path() + L"\\quorbel.exe";
+    ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), client.c_str(), FALSE));
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + client + L"\" /stubborn";
+    ASSERT_TRUE(CreateProcessW(client.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               m_dir.Path().c_str(), &si, &pi));
+    for (int i = 0; i < 400 && !IsProgramRunning(client); ++i) Sleep(50);
+
+    CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+    BoxDriver driver(GetCurrentProcessId(), {});
+    struct Helper {
+        BoxDriver* driver;
+        static DWORD WINAPI Run(void* p) {
+            auto* h = static_cast<Helper*>(p);
+            HWND dlg = FindOwnDialog();
+            // The whole package is in; the client refuses to go and box 1010 is up.
+            for (int i = 0; i < 1200 && h->driver->Seen().empty(); ++i) Sleep(50);
+            PostMessageW(GetDlgItem(dlg, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+            return 0;
+        }
+    } helper{&driver};
+    HANDLE thread = CreateThread(nullptr, 0, Helper::Run, &helper, 0, nullptr);
+    dialog.DoModal(nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    driver.Stop();
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+
+    auto seen = driver.Seen();
+    ASSERT_FALSE(seen.empty());
+    for (const auto& box : seen) EXPECT_EQ(Text(1010), box.text);
+    EXPECT_TRUE(FileExists(m_dir.Path() + L"\\update\\skin.zip"));
+    EXPECT_FALSE(FileExists(m_dir.Path() + L"\\skin\\theme.xml"));
+    std::wstring version, base;
+    ReadVersionFile(m_dir.Path() + L"\\version.xml", version, base);
+    EXPECT_EQ(L"1.0", version);
+}
+
 TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
     AddItem(L"core.zip");
     ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/core.zip\",\"kind\":\"hang\",\"count\":0}"));
