@@ -48,6 +48,8 @@ void CCMUpdateDlg::RunUpdateWorker() {
             all = InstallItem(k) && all;
             SetProgress(static_cast<int>(100 * (k + 1) / count));
         }
+        // The old version stays unless every package went in, so the next run offers the
+        // update again.
         if (all) {
             WriteVersionFile(m_state.programFolder + L"version.xml", m_state.newVersion);
             if (m_state.reboot != 0)
@@ -71,14 +73,16 @@ bool CCMUpdateDlg::DownloadItem(size_t index) {
 bool CCMUpdateDlg::InstallItem(size_t index) {
     const UpdateItem& item = *m_state.items[index];
     SetStatusLine(FormatText(Text(1008), {item.name}));
-    UnpackPackage(item.localPath);
+    bool unpacked = UnpackPackage(item.localPath);
     wchar_t current[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, current);
     SetStatusLine(FormatText(Text(1009), {item.name}));
-    RunSetupScript(item.localPath + L".DIR\\", m_state.programFolder, m_state.reboot, m_hWnd);
+    bool installed =
+        RunSetupScript(item.localPath + L".DIR\\", m_state.programFolder, m_state.reboot, m_hWnd);
+    // Removed in every case: a failed package is fetched again on the next run.
     RemovePackage(item.localPath);
     SetCurrentDirectoryW(current);
-    return true;
+    return unpacked && installed;
 }
 
 void CCMUpdateDlg::CloseImeClient() {

@@ -411,6 +411,31 @@ TEST_F(DialogRun, ThreeItemsMoveTheBarTo33And66And100AndTheFirstRebootWins) {
     EXPECT_EQ(L"2.1.0", version);
 }
 
+TEST_F(DialogRun, APackageThatFailsKeepsTheOldVersionAndOffersNothing) {
+    m_state.testMode = 1;
+    WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
+    UpdateItem& good = AddItem(L"good.zip");
+    good.localPath = m_dir.Path() + L"\\good.zip";
+    ZipEntrySpec setup;
+    setup.name = "setup.xml";
+    setup.data = Utf16Bytes(
+        "<Config><File Source=\"new.txt\" Target=\"new.txt\" BaseDir=\"Work\"/></Config>");
+    WriteFileBytes(good.localPath, ZipBuilder().Add(setup).Add("new.txt", "fresh").Build());
+    UpdateItem& bad = AddItem(L"bad.zip");
+    bad.localPath = m_dir.Path() + L"\\bad.zip";
+    WriteFileBytes(bad.localPath, "not an archive");
+    CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+    BoxDriver driver(GetCurrentProcessId(), {});
+    dialog.DoModal(nullptr);
+    driver.Stop();
+    EXPECT_TRUE(driver.Seen().empty());
+    EXPECT_EQ("fresh", ReadFileBytes(m_dir.Path() + L"\\new.txt"));
+    EXPECT_FALSE(FileExists(bad.localPath));
+    std::wstring version, base;
+    ReadVersionFile(m_dir.Path() + L"\\version.xml", version, base);
+    EXPECT_EQ(L"1.0", version);
+}
+
 TEST_F(DialogRun, EscapeWhileTheClientIsBeingClosedInstallsNothing) {
     WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
     AddItem(L"skin.zip");

@@ -27,6 +27,14 @@ void SetWriteTime(const std::wstring& path, int64_t unixSeconds) {
     CloseHandle(h);
 }
 
+// A setup.xml as packages carry it: UTF-16LE with a byte-order mark.
+std::string Utf16Bytes(const std::wstring& text) {
+    std::string out = "\xFF\xFE";
+    for (wchar_t c : text)
+        out += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return out;
+}
+
 std::wstring Utf16Body(const std::string& bytes) {
     std::wstring text;
     for (size_t i = 2; i + 1 < bytes.size(); i += 2)
@@ -278,8 +286,8 @@ TEST(UpdaterInstall, ScriptCopiesFilesFoldersAndKeepsTheFirstReboot) {
     GetCurrentDirectoryW(MAX_PATH, current);
     SetCurrentDirectoryW(dir.Path().c_str());
     int reboot = 0;
-    UnpackPackage(package);
-    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    EXPECT_TRUE(UnpackPackage(package));
+    EXPECT_TRUE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
     RemovePackage(package);
     SetCurrentDirectoryW(current);
 
@@ -313,20 +321,40 @@ TEST(UpdaterInstall, BrokenOrScriptlessPackagesInstallNothingButAreRemoved) {
     const std::wstring package = dir.Path() + L"\\bad.zip";
     int reboot = 0;
     WriteFileBytes(package, "this is not an archive");
-    UnpackPackage(package);
-    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    EXPECT_FALSE(UnpackPackage(package));
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
     RemovePackage(package);
     EXPECT_FALSE(FileExists(package));
     EXPECT_FALSE(FileExists(package + L".DIR"));
 
     WriteFileBytes(package, ZipBuilder().Add("file.txt", "f").Build());
-    UnpackPackage(package);
+    EXPECT_TRUE(UnpackPackage(package));
     EXPECT_EQ("f", ReadFileBytes(package + L".DIR\\file.txt"));
-    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
     RemovePackage(package);
     EXPECT_FALSE(FileExists(program + L"file.txt"));
     EXPECT_FALSE(FileExists(package + L".DIR"));
     EXPECT_EQ(0, reboot);
+}
+
+TEST(UpdaterInstall, FailedCopyFailsTheScriptButTheOtherStepsRun) {
+    CScratchFolder dir(L"fail");
+    const std::wstring program = dir.Path() + L"\\prog\\";
+    MakeDirs(program + L"locked\\");
+    const std::wstring package = dir.Path() + L"\\f.zip";
+    ZipEntrySpec setup;
+    setup.name = "setup.xml";
+    setup.data = Utf16Bytes(
+        L"<Config><File Source=\"a.txt\" Target=\"locked\" BaseDir=\"Work\"/>"
+        L"<File Source=\"b.txt\" Target=\"b.txt\" BaseDir=\"Work\"/></Config>");
+    WriteFileBytes(package, ZipBuilder().Add(setup).Add("a.txt", "a").Add("b.txt", "b").Build());
+    // A folder stands where the first file should go (older than the package's entries).
+    SetWriteTime(program + L"locked", 1400000000);
+    int reboot = 0;
+    ASSERT_TRUE(UnpackPackage(package));
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
+    RemovePackage(package);
+    EXPECT_EQ("b", ReadFileBytes(program + L"b.txt"));
 }
 
 TEST(UpdaterClient, FoundByFullPathAndAskedToExit) {
