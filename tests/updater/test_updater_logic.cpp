@@ -126,6 +126,22 @@ TEST(UpdaterVersionFile, ShorterVersionLeavesNoTraceAndReplacementIsWhole) {
     EXPECT_EQ(bytes, ReadFileBytes(path));
 }
 
+TEST(UpdaterVersionFile, WritingChangesTheVersionThatIsRead) {
+    CScratchFolder dir(L"vt");
+    std::wstring path = dir.Path() + L"\\version.xml";
+    ASSERT_TRUE(WriteUtf16File(path,
+                               L"<Config><Version>1.0</Version><Update>http://h</Update>"
+                               L"<Version>1.5</Version></Config>"));
+    ASSERT_TRUE(WriteVersionFile(path, L"2.1.0"));
+    std::wstring version, base;
+    ASSERT_TRUE(ReadVersionFile(path, version, base));
+    EXPECT_EQ(L"2.1.0", version);
+    EXPECT_EQ(
+        L"<Config><Version>1.0</Version><Update>http://h</Update>"
+        L"<Version>2.1.0</Version></Config>",
+        Utf16Body(ReadFileBytes(path)));
+}
+
 TEST(UpdaterVersionReply, OnePackageGivesOneItem) {
     VersionOffer offer;
     EXPECT_EQ(1,
