@@ -187,6 +187,19 @@ TEST_F(Download, ErrorPageIsNotStored) {
     EXPECT_EQ(m_data.substr(0, 300000), ReadFileBytes(Partial()));
 }
 
+TEST_F(Download, EmptyReplyIsNeverACompletePackage) {
+    ASSERT_TRUE(m_lane.Fault(
+        "{\"path\":\"/update/pkg/big.zip\",\"kind\":\"reply\",\"status\":200,\"body\":\"\"}"));
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(FileExists(m_item.localPath));
+    // Nor does it complete a partial file, which a 200 starts again from empty.
+    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    ASSERT_TRUE(m_lane.Fault(
+        "{\"path\":\"/update/pkg/big.zip\",\"kind\":\"reply\",\"status\":200,\"body\":\"\"}"));
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(FileExists(m_item.localPath));
+}
+
 TEST_F(Download, CompletePartialFileOfAKnownSizeIsRenamedWithoutARequest) {
     WriteFileBytes(Partial(), m_data);
     m_item.size = 1000000;
