@@ -42,8 +42,9 @@ bool RequestVersionInfo(const std::wstring& updateBase, const std::wstring& vers
     body.clear();
     std::wstring server, object;
     INTERNET_PORT port = 0;
+    bool secure = false;
     if (!CCMParseUrl(updateBase + L"/version/interfaces/version/getVersionInfo.htm", server, port,
-                     object))
+                     object, secure))
         return false;
     CCMInternetSession session;
     if (!session.IsOpen()) return false;
@@ -51,7 +52,9 @@ bool RequestVersionInfo(const std::wstring& updateBase, const std::wstring& vers
     session.SetOption(INTERNET_OPTION_CONNECT_RETRIES, 1);
     CCMHttpConnection connection = session.GetHttpConnection(server, port);
     if (!connection.IsOpen()) return false;
-    CCMHttpFile request = connection.OpenRequest(L"POST", object, INTERNET_FLAG_KEEP_CONNECTION);
+    // Without the secure flag an https address gets plain HTTP on its TLS port.
+    CCMHttpFile request = connection.OpenRequest(
+        L"POST", object, INTERNET_FLAG_KEEP_CONNECTION | (secure ? INTERNET_FLAG_SECURE : 0));
     if (!request.IsOpen()) return false;
     request.AddRequestHeaders(L"Content-Type: application/x-www-form-urlencoded\r\n");
     request.AddRequestHeaders(L"Connection: Keep-Alive\r\n");

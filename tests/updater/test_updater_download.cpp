@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <winsock2.h>
 #include <windows.h>
 
 #include <atomic>
@@ -220,6 +221,49 @@ TEST_F(Download, NoServerFails) {
     m_item.url = L"http://127.0.0.1:1/update/pkg/big.zip";
     EXPECT_FALSE(Run());
     EXPECT_FALSE(FileExists(Partial()));
+}
+
+// An https address must get TLS: a bare loopback port sees how the request opens.
+TEST(VersionRequestTls, HttpsAddressOpensWithATlsHandshake) {
+    WSADATA wsa;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &wsa));
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof(address);
+    ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), size));
+    ASSERT_EQ(0, listen(listener, 4));
+    ASSERT_EQ(0, getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size));
+    struct Request {
+        std::wstring base;
+        static DWORD WINAPI Run(void* p) {
+            std::string body;
+            RequestVersionInfo(static_cast<Request*>(p)->base, L"1.0", body);
+            return 0;
+        }
+    } request{L"https://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) + L"/update"};
+    HANDLE thread = CreateThread(nullptr, 0, Request::Run, &request, 0, nullptr);
+    std::string first;
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(listener, &ready);
+    timeval wait{30, 0};
+    if (select(0, &ready, nullptr, nullptr, &wait) == 1) {
+        SOCKET client = accept(listener, nullptr, nullptr);
+        char bytes[16];
+        int got = recv(client, bytes, sizeof(bytes), 0);
+        if (got > 0) first.assign(bytes, static_cast<size_t>(got));
+        closesocket(client);
+    }
+    closesocket(listener);
+    WaitForSingleObject(thread, 60000);
+    CloseHandle(thread);
+    WSACleanup();
+    // A handshake record (type 22, version 3.x), not "POST /update/...".
+    ASSERT_GE(first.size(), 3u);
+    EXPECT_EQ(0x16, first[0]);
+    EXPECT_EQ(0x03, first[1]);
 }
 
 class VersionRequest : public ::testing::Test {
