@@ -74,14 +74,11 @@ bool CCMUpdateDlg::InstallItem(size_t index) {
     const UpdateItem& item = *m_state.items[index];
     SetStatusLine(FormatText(Text(1008), {item.name}));
     bool unpacked = UnpackPackage(item.localPath);
-    wchar_t current[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, current);
     SetStatusLine(FormatText(Text(1009), {item.name}));
     bool installed =
         RunSetupScript(item.localPath + L".DIR\\", m_state.programFolder, m_state.reboot, m_hWnd);
     // Removed in every case: a failed package is fetched again on the next run.
     RemovePackage(item.localPath);
-    SetCurrentDirectoryW(current);
     return unpacked && installed;
 }
 

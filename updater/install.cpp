@@ -35,6 +35,24 @@ long LeadingComponent(const std::wstring& text, std::wstring& rest, bool& hasRes
     return head.empty() ? 0 : std::wcstol(head.c_str(), nullptr, 10);
 }
 
+// Puts the current folder back when it ends.
+class CurrentFolderKeeper {
+public:
+    CurrentFolderKeeper() {
+        wchar_t folder[MAX_PATH] = {};
+        DWORD n = GetCurrentDirectoryW(MAX_PATH, folder);
+        if (n > 0 && n < MAX_PATH) m_folder.assign(folder, n);
+    }
+    ~CurrentFolderKeeper() {
+        if (!m_folder.empty()) SetCurrentDirectoryW(m_folder.c_str());
+    }
+    CurrentFolderKeeper(const CurrentFolderKeeper&) = delete;
+    CurrentFolderKeeper& operator=(const CurrentFolderKeeper&) = delete;
+
+private:
+    std::wstring m_folder;
+};
+
 std::wstring SystemFolder() {
     wchar_t buf[MAX_PATH] = {};
     UINT n = GetSystemDirectoryW(buf, MAX_PATH);
@@ -156,6 +174,9 @@ bool RunSetupScript(const std::wstring& unpackFolder, const std::wstring& progra
     if (reboot == 0)
         reboot = static_cast<int>(std::wcstol(xml.GetAttrib(L"Reboot").c_str(), nullptr, 10));
     std::wstring systemFolder = SystemFolder();
+    // Shell steps move the current folder, possibly into the unpack folder, which could then
+    // not be removed; the script's caller gets its own folder back.
+    CurrentFolderKeeper keeper;
     bool all = true;
     xml.IntoElem();
     while (xml.FindElem()) {

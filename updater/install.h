@@ -31,9 +31,10 @@ void MakeDirs(const std::wstring& path);
 // extracted are skipped. False when the package is not a readable archive or an entry failed.
 bool UnpackPackage(const std::wstring& packagePath);
 
-// Runs unpack folder + "setup.xml": File, Dir and Shell elements in order. reboot takes the
-// script's Reboot value when it is still 0. A failed step does not stop the others; false when
-// one failed or there is no script with a Config root.
+// Runs unpack folder + "setup.xml": File, Dir and Shell elements in order, then restores the
+// current folder that Shell elements change. reboot takes the script's Reboot value when it is
+// still 0. A failed step does not stop the others; false when one failed or there is no script
+// with a Config root.
 bool RunSetupScript(const std::wstring& unpackFolder, const std::wstring& programFolder,
                     int& reboot, HWND owner);
 

@@ -373,6 +373,36 @@ TEST(UpdaterInstall, FailedCopyFailsTheScriptButTheOtherStepsRun) {
     EXPECT_EQ("b", ReadFileBytes(program + L"b.txt"));
 }
 
+TEST(UpdaterInstall, ShellStartsAProgramAndTheFolderItMadeCurrentIsGivenBack) {
+    CScratchFolder dir(L"shell");
+    const std::wstring program = dir.Path() + L"\\prog\\";
+    MakeDirs(program);
+    const std::wstring package = dir.Path() + L"\\s.zip";
+    // The system's command processor writes a marker; a second step makes a folder inside the
+    // unpack folder current (its program is missing).
+    ZipEntrySpec setup;
+    setup.name = "setup.xml";
+    setup.data =
+        Utf16Bytes(L"<Config><Shell Target=\"cmd.exe\" Option=\"/c echo started&gt;&quot;" +
+                   program + L"shell.txt&quot;\" BaseDir=\"System\"/><Shell Target=\"" + package +
+                   L".DIR\\tools\\absent.exe\"/></Config>");
+    WriteFileBytes(package, ZipBuilder().Add(setup).Add("tools/readme.txt", "r").Build());
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    int reboot = 0;
+    ASSERT_TRUE(UnpackPackage(package));
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
+    wchar_t after[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, after);
+    EXPECT_STREQ(before, after);
+    RemovePackage(package);
+    EXPECT_FALSE(FileExists(package + L".DIR"));
+    // The program is not waited for.
+    for (int i = 0; i < 200 && ReadFileBytes(program + L"shell.txt") != "started\r\n"; ++i)
+        Sleep(50);
+    EXPECT_EQ("started\r\n", ReadFileBytes(program + L"shell.txt"));
+}
+
 TEST(UpdaterClient, FoundByFullPathAndAskedToExit) {
     CScratchFolder dir(L"ime");
     const std::wstring exe = dir.Path() + L"\\quorbel.exe";
