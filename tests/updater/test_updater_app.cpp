@@ -156,6 +156,18 @@ TEST_F(UpdaterRun, SilentStartOnAnUpToDateInstallationShowsNothing) {
     EXPECT_EQ(1u, ReadCycle());
     EXPECT_EQ(TodayUtc(), ReadCheckTime());
     EXPECT_EQ(1u, m_lane.Requests().size());
+    // Stored with its terminating NUL, so a plain registry read gets a terminated string.
+    wchar_t raw[16];
+    DWORD type = 0, size = sizeof(raw);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key));
+    LONG rc =
+        RegQueryValueExW(key, L"CheckTime", nullptr, &type, reinterpret_cast<BYTE*>(raw), &size);
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, rc);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    ASSERT_EQ(11 * sizeof(wchar_t), size);
+    EXPECT_EQ(L'\0', raw[10]);
 }
 
 TEST_F(UpdaterRun, SilentStartWithoutNetworkShowsNothing) {
