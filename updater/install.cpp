@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <climits>
 #include <cwchar>
 #include <vector>
 
@@ -23,16 +24,19 @@ bool GetWriteTime(const std::wstring& path, FILETIME& time) {
     return true;
 }
 
-// Leading component of a version text as a number; rest receives what follows its ".".
+// Leading component of a version text: its leading decimal digits ("16385 (win7_rtm" counts
+// 16385; none count 0); rest receives what follows its ".".
 long LeadingComponent(const std::wstring& text, std::wstring& rest, bool& hasRest) {
     size_t dot = text.find(L'.');
-    std::wstring head = text.substr(0, dot);
     hasRest = dot != std::wstring::npos;
     rest = hasRest ? text.substr(dot + 1) : std::wstring();
-    for (wchar_t c : head) {
-        if (c < L'0' || c > L'9') return 0;
+    long value = 0;
+    for (size_t i = 0; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        long digit = text[i] - L'0';
+        if (value > (LONG_MAX - digit) / 10) return LONG_MAX;
+        value = value * 10 + digit;
     }
-    return head.empty() ? 0 : std::wcstol(head.c_str(), nullptr, 10);
+    return value;
 }
 
 // Puts the current folder back when it ends.

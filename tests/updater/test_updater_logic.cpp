@@ -220,6 +220,11 @@ TEST(UpdaterReplacement, VersionsCompareComponentByComponent) {
     EXPECT_EQ(0, CompareVersionTexts(L"", L""));
     EXPECT_EQ(-1, CompareVersionTexts(L"x.5", L"1"));
     EXPECT_EQ(0, CompareVersionTexts(L"1.a", L"1.0"));
+    // Components are read by their leading digits, so build remarks do not hide the number.
+    EXPECT_EQ(-1, CompareVersionTexts(L"6.1.7601.16385 (win7_rtm.090713-1255)",
+                                      L"6.1.7601.17514 (win7sp1_rtm.101119-1850)"));
+    EXPECT_EQ(1, CompareVersionTexts(L"10 beta", L"9"));
+    EXPECT_EQ(1, CompareVersionTexts(L"99999999999999999999", L"2147483646"));
 }
 
 TEST(UpdaterReplacement, NeedCopyByVersionResourceThenByTime) {
