@@ -108,6 +108,10 @@ TEST_F(Download, ResumesAPartialFileWithARangeRequest) {
     auto requests = PackageRequests();
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("bytes=300000-", requests[0].Header("Range"));
+    // Wine's WinINet sends an "Accept: */*" of its own beside ours; both accept anything.
+    std::string accept = requests[0].Header("Accept");
+    EXPECT_TRUE(accept == "*/*" || accept == "*/*, */*") << accept;
+    EXPECT_EQ("Mozilla/4.0 (compatible)", requests[0].Header("User-Agent"));
     EXPECT_EQ(1000000u, m_item.size);
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
     EXPECT_FALSE(FileExists(Partial()));
@@ -282,6 +286,7 @@ TEST_F(VersionRequest, PostsTheInstalledVersionAndReadsThePackages) {
     EXPECT_EQ("/update/version/interfaces/version/getVersionInfo.htm", requests[0].path);
     EXPECT_EQ("version=1.0.000&type=0", requests[0].body);
     EXPECT_EQ("application/x-www-form-urlencoded", requests[0].Header("Content-Type"));
+    EXPECT_EQ("Keep-Alive", requests[0].Header("Connection"));
     VersionOffer offer;
     ASSERT_EQ(1, ParseVersionReply(body, m_lane.WideBase() + L"/update", L"C:\\p\\", offer));
     EXPECT_EQ(L"2.1.0", offer.newVersion);
