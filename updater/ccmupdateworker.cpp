@@ -22,14 +22,10 @@ bool FileExists(const std::wstring& path) {
 void CCMUpdateDlg::RunUpdateWorker() {
     m_cancel = 0;
     bool timerStarted = false;
-    bool proceed = true;
     if (!m_state.testMode) {
         for (;;) {
             for (size_t i = 0; i < m_state.items.size() && !m_cancel; ++i) DownloadItem(i);
-            if (m_cancel) {
-                proceed = false;
-                break;
-            }
+            if (m_cancel) break;
             bool all = true;
             for (const auto& item : m_state.items) all = all && FileExists(item->localPath);
             if (all) break;
@@ -37,13 +33,14 @@ void CCMUpdateDlg::RunUpdateWorker() {
                 StartCloseTimer();
                 timerStarted = true;
                 m_cancel = 1;
-                proceed = false;
                 break;
             }
         }
     }
-    if (proceed) {
-        CloseImeClient();
+    // A cancel that comes after the last block (or while the client is being closed) must
+    // still install nothing.
+    if (!m_cancel) CloseImeClient();
+    if (!m_cancel) {
         SetProgress(0);
         size_t count = m_state.items.size();
         bool all = true;
@@ -51,6 +48,8 @@ void CCMUpdateDlg::RunUpdateWorker() {
             all = InstallItem(k) && all;
             SetProgress(static_cast<int>(100 * (k + 1) / count));
         }
+        // The old version stays unless every package went in, so the next run offers the
+        // update again.
         if (all) {
             WriteVersionFile(m_state.programFolder + L"version.xml", m_state.newVersion);
             if (m_state.reboot != 0)
@@ -74,14 +73,13 @@ bool CCMUpdateDlg::DownloadItem(size_t index) {
 bool CCMUpdateDlg::InstallItem(size_t index) {
     const UpdateItem& item = *m_state.items[index];
     SetStatusLine(FormatText(Text(1008), {item.name}));
-    UnpackPackage(item.localPath);
-    wchar_t current[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, current);
+    bool unpacked = UnpackPackage(item.localPath);
     SetStatusLine(FormatText(Text(1009), {item.name}));
-    RunSetupScript(item.localPath + L".DIR\\", m_state.programFolder, m_state.reboot, m_hWnd);
+    bool installed =
+        RunSetupScript(item.localPath + L".DIR\\", m_state.programFolder, m_state.reboot, m_hWnd);
+    // Removed in every case: a failed package is fetched again on the next run.
     RemovePackage(item.localPath);
-    SetCurrentDirectoryW(current);
-    return true;
+    return unpacked && installed;
 }
 
 void CCMUpdateDlg::CloseImeClient() {

@@ -90,6 +90,7 @@ bool Fetch(UpdateItem& item, const std::wstring& partial, uint32_t existing, boo
     ProgressShown shown(view, texts.statusPattern, item.name);
     shown.Show(0, item.size);
     uint32_t received = existing;
+    uint32_t stored = append ? existing : 0;  // what the partial file holds
     char block[1024];
     for (;;) {
         long got = reply.Read(block, sizeof(block));
@@ -101,11 +102,13 @@ bool Fetch(UpdateItem& item, const std::wstring& partial, uint32_t existing, boo
             written != static_cast<DWORD>(got))
             return false;
         received += static_cast<uint32_t>(got);
+        stored += static_cast<uint32_t>(got);
         // More than announced can never complete; stop before the bar passes 100.
         if (received > item.size) return false;
         shown.Show(received, item.size);
     }
-    return received == item.size;
+    // A reply without length and body "completes" a package of 0 bytes, which is never one.
+    return received == item.size && stored > 0;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <climits>
 #include <cwchar>
 #include <vector>
 
@@ -23,17 +24,38 @@ bool GetWriteTime(const std::wstring& path, FILETIME& time) {
     return true;
 }
 
-// Leading component of a version text as a number; rest receives what follows its ".".
+// Leading component of a version text: its leading decimal digits ("16385 (win7_rtm" counts
+// 16385; none count 0); rest receives what follows its ".".
 long LeadingComponent(const std::wstring& text, std::wstring& rest, bool& hasRest) {
     size_t dot = text.find(L'.');
-    std::wstring head = text.substr(0, dot);
     hasRest = dot != std::wstring::npos;
     rest = hasRest ? text.substr(dot + 1) : std::wstring();
-    for (wchar_t c : head) {
-        if (c < L'0' || c > L'9') return 0;
+    long value = 0;
+    for (size_t i = 0; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
+        long digit = text[i] - L'0';
+        if (value > (LONG_MAX - digit) / 10) return LONG_MAX;
+        value = value * 10 + digit;
     }
-    return head.empty() ? 0 : std::wcstol(head.c_str(), nullptr, 10);
+    return value;
 }
+
+// Puts the current folder back when it ends.
+class CurrentFolderKeeper {
+public:
+    CurrentFolderKeeper() {
+        wchar_t folder[MAX_PATH] = {};
+        DWORD n = GetCurrentDirectoryW(MAX_PATH, folder);
+        if (n > 0 && n < MAX_PATH) m_folder.assign(folder, n);
+    }
+    ~CurrentFolderKeeper() {
+        if (!m_folder.empty()) SetCurrentDirectoryW(m_folder.c_str());
+    }
+    CurrentFolderKeeper(const CurrentFolderKeeper&) = delete;
+    CurrentFolderKeeper& operator=(const CurrentFolderKeeper&) = delete;
+
+private:
+    std::wstring m_folder;
+};
 
 std::wstring SystemFolder() {
     wchar_t buf[MAX_PATH] = {};
@@ -96,16 +118,19 @@ bool CopyTree(const std::wstring& source, const std::wstring& target) {
     WIN32_FIND_DATAW found{};
     HANDLE find = FindFirstFileW((from + L"*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE) return false;
+    bool all = true;
     do {
         std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            CopyTree(from + name, to + name);
-        else if (NeedCopy(to + name, from + name))
-            CopyFileW((from + name).c_str(), (to + name).c_str(), FALSE);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (!CopyTree(from + name, to + name)) all = false;
+        } else if (NeedCopy(to + name, from + name) &&
+                   !CopyFileW((from + name).c_str(), (to + name).c_str(), FALSE)) {
+            all = false;
+        }
     } while (FindNextFileW(find, &found));
     FindClose(find);
-    return true;
+    return all;
 }
 
 bool DeleteTree(const std::wstring& folder) {
@@ -136,27 +161,27 @@ void MakeDirs(const std::wstring& path) {
         CreateDirectoryW(path.substr(0, at + 1).c_str(), nullptr);
 }
 
-void UnpackPackage(const std::wstring& packagePath) {
+bool UnpackPackage(const std::wstring& packagePath) {
     std::wstring folder = packagePath + L".DIR\\";
     CreateDirectoryW(folder.c_str(), nullptr);
     CNTZipArchive archive;
-    if (!archive.Open(packagePath)) return;
-    for (int i = 0; i < archive.GetCount(); ++i) {
-        std::wstring name = archive.GetItemName(i);
-        if (!name.empty()) archive.ExtractItem(i, folder + name);
-    }
+    return archive.Open(packagePath) && archive.ExtractAll(folder);
 }
 
-void RunSetupScript(const std::wstring& unpackFolder, const std::wstring& programFolder,
+bool RunSetupScript(const std::wstring& unpackFolder, const std::wstring& programFolder,
                     int& reboot, HWND owner) {
     std::wstring text;
-    if (!ReadUtf16File(unpackFolder + L"setup.xml", text)) return;
+    if (!ReadUtf16File(unpackFolder + L"setup.xml", text)) return false;
     CNTXMLParse xml;
     xml.SetDoc(text);
-    if (!xml.FindElem(L"Config")) return;
+    if (!xml.FindElem(L"Config")) return false;
     if (reboot == 0)
         reboot = static_cast<int>(std::wcstol(xml.GetAttrib(L"Reboot").c_str(), nullptr, 10));
     std::wstring systemFolder = SystemFolder();
+    // Shell steps move the current folder, possibly into the unpack folder, which could then
+    // not be removed; the script's caller gets its own folder back.
+    CurrentFolderKeeper keeper;
+    bool all = true;
     xml.IntoElem();
     while (xml.FindElem()) {
         std::wstring tag = xml.GetTagName();
@@ -166,17 +191,22 @@ void RunSetupScript(const std::wstring& unpackFolder, const std::wstring& progra
             std::wstring target = base + xml.GetAttrib(L"Target");
             size_t slash = target.rfind(L'\\');
             if (slash != std::wstring::npos) MakeDirs(target.substr(0, slash + 1));
-            if (NeedCopy(target, source)) CopyFileW(source.c_str(), target.c_str(), FALSE);
+            if (NeedCopy(target, source) && !CopyFileW(source.c_str(), target.c_str(), FALSE))
+                all = false;
         } else if (tag == L"Dir") {
-            CopyTree(unpackFolder + xml.GetAttrib(L"Source"), base + xml.GetAttrib(L"Target"));
+            if (!CopyTree(unpackFolder + xml.GetAttrib(L"Source"), base + xml.GetAttrib(L"Target")))
+                all = false;
         } else if (tag == L"Shell") {
             std::wstring target = base + xml.GetAttrib(L"Target");
             size_t slash = target.rfind(L'\\');
             if (slash != std::wstring::npos) SetCurrentDirectoryW(target.substr(0, slash).c_str());
             std::wstring option = xml.GetAttrib(L"Option");
-            ShellExecuteW(owner, L"open", target.c_str(), option.c_str(), nullptr, SW_SHOWNORMAL);
+            HINSTANCE started = ShellExecuteW(owner, L"open", target.c_str(), option.c_str(),
+                                              nullptr, SW_SHOWNORMAL);
+            if (reinterpret_cast<INT_PTR>(started) <= 32) all = false;
         }
     }
+    return all;
 }
 
 void RemovePackage(const std::wstring& packagePath) {

@@ -16,7 +16,8 @@ int CompareVersionTexts(const std::wstring& a, const std::wstring& b);
 // later write time, or a missing target.
 bool NeedCopy(const std::wstring& target, const std::wstring& source);
 
-// Copies the tree, file by file where NeedCopy holds; false when source cannot be listed.
+// Copies the tree, file by file where NeedCopy holds; false when source cannot be listed or a
+// file it should replace could not be (the others are still copied).
 bool CopyTree(const std::wstring& source, const std::wstring& target);
 
 // Deletes the tree, stopping at the first entry that cannot be deleted; false when the folder
@@ -27,12 +28,14 @@ bool DeleteTree(const std::wstring& folder);
 void MakeDirs(const std::wstring& path);
 
 // Unpacks the package at packagePath into packagePath + ".DIR\"; entries that cannot be
-// extracted are skipped.
-void UnpackPackage(const std::wstring& packagePath);
+// extracted are skipped. False when the package is not a readable archive or an entry failed.
+bool UnpackPackage(const std::wstring& packagePath);
 
-// Runs unpack folder + "setup.xml": File, Dir and Shell elements in order. reboot takes the
-// script's Reboot value when it is still 0. Failures of single steps are skipped.
-void RunSetupScript(const std::wstring& unpackFolder, const std::wstring& programFolder,
+// Runs unpack folder + "setup.xml": File, Dir and Shell elements in order, then restores the
+// current folder that Shell elements change. reboot takes the script's Reboot value when it is
+// still 0. A failed step does not stop the others; false when one failed or there is no script
+// with a Config root.
+bool RunSetupScript(const std::wstring& unpackFolder, const std::wstring& programFolder,
                     int& reboot, HWND owner);
 
 // Removes the unpack folder and the package.

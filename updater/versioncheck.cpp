@@ -1,5 +1,9 @@
 #include "updater/versioncheck.h"
 
+#include <windows.h>
+
+#include <cwchar>
+
 #include <json/json.h>
 
 #include "common/util/ntstringconvert.h"
@@ -19,6 +23,18 @@ bool ParseJson(const std::string& text, Json::Value& root) {
     }
 }
 
+// A package name becomes part of a local path, and what lies at that path is later unpacked
+// and deleted: it must name a file directly inside the update folder. Win32 drops trailing dots
+// and spaces, so such a name ("." and ".." among them) would point elsewhere.
+bool IsPlainFileName(const std::wstring& name, const std::wstring& localPath) {
+    if (name.empty() || name.back() == L'.' || name.back() == L' ') return false;
+    for (wchar_t c : name) {
+        if (c < 0x20 || c == 0x7F || std::wcschr(L"\\/:*?\"<>|", c)) return false;
+    }
+    // Room for the partial download's suffix ".$$$" within the path limit.
+    return localPath.size() + 4 < MAX_PATH;
+}
+
 }  // namespace
 
 bool RequestVersionInfo(const std::wstring& updateBase, const std::wstring& version,
@@ -26,8 +42,9 @@ bool RequestVersionInfo(const std::wstring& updateBase, const std::wstring& vers
     body.clear();
     std::wstring server, object;
     INTERNET_PORT port = 0;
+    bool secure = false;
     if (!CCMParseUrl(updateBase + L"/version/interfaces/version/getVersionInfo.htm", server, port,
-                     object))
+                     object, secure))
         return false;
     CCMInternetSession session;
     if (!session.IsOpen()) return false;
@@ -35,7 +52,9 @@ bool RequestVersionInfo(const std::wstring& updateBase, const std::wstring& vers
     session.SetOption(INTERNET_OPTION_CONNECT_RETRIES, 1);
     CCMHttpConnection connection = session.GetHttpConnection(server, port);
     if (!connection.IsOpen()) return false;
-    CCMHttpFile request = connection.OpenRequest(L"POST", object, INTERNET_FLAG_KEEP_CONNECTION);
+    // Without the secure flag an https address gets plain HTTP on its TLS port.
+    CCMHttpFile request = connection.OpenRequest(
+        L"POST", object, INTERNET_FLAG_KEEP_CONNECTION | (secure ? INTERNET_FLAG_SECURE : 0));
     if (!request.IsOpen()) return false;
     request.AddRequestHeaders(L"Content-Type: application/x-www-form-urlencoded\r\n");
     request.AddRequestHeaders(L"Connection: Keep-Alive\r\n");
@@ -78,6 +97,12 @@ int ParseVersionReply(const std::string& body, const std::wstring& updateBase,
             item->name = CNTStringConvert::UTF8ToUnicode(entry["name"].asCString());
             item->url = updateBase + CNTStringConvert::UTF8ToUnicode(entry["url"].asCString());
             item->localPath = programFolder + L"update\\" + item->name;
+            // One unusable name spoils the reply: installing only part of an update is worse
+            // than offering none.
+            if (!IsPlainFileName(item->name, item->localPath)) {
+                offer.items.clear();
+                return -1;
+            }
             offer.items.push_back(std::move(item));
         }
     }

@@ -74,7 +74,11 @@ bool ReadVersionFile(const std::wstring& path, std::wstring& version, std::wstri
 bool WriteVersionFile(const std::wstring& path, const std::wstring& newVersion) {
     CNTXMLParse xml;
     if (!OpenConfig(path, xml)) return false;
-    if (!xml.FindElem(L"Version") || !xml.SetData(newVersion)) return false;
+    // The last Version counts when reading, so that is the one to change; a search that
+    // finds no further one leaves the position on it.
+    bool found = false;
+    while (xml.FindElem(L"Version")) found = true;
+    if (!found || !xml.SetData(newVersion)) return false;
     const std::wstring& doc = xml.GetDoc();
 
     std::vector<unsigned char> bytes{0xFF, 0xFE};

@@ -10,7 +10,7 @@ bool ReadUtf16File(const std::wstring& path, std::wstring& text);
 // Config count); false when the file or its Config root is missing.
 bool ReadVersionFile(const std::wstring& path, std::wstring& version, std::wstring& updateBase);
 
-// Sets the text of Config/Version and replaces the file with the new document (UTF-16LE with a
-// byte-order mark). The new text is written beside the file and moved over it in one step, so
-// the old file stays whole when anything fails; false then.
+// Sets the text of the last Config/Version (the one ReadVersionFile takes) and replaces the file
+// with the new document (UTF-16LE with a byte-order mark). The new text is written beside the file
+// and moved over it in one step, so the old file stays whole when anything fails; false then.
 bool WriteVersionFile(const std::wstring& path, const std::wstring& newVersion);

@@ -135,7 +135,8 @@ bool CNTRegEdit::WriteString(const wchar_t* name, const wchar_t* value) {
     if (!value) value = L"";
     return EnsureCreated() &&
            ::RegSetValueExW(m_hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                            static_cast<DWORD>(::wcslen(value) * sizeof(wchar_t))) == ERROR_SUCCESS;
+                            static_cast<DWORD>((::wcslen(value) + 1) * sizeof(wchar_t))) ==
+               ERROR_SUCCESS;
 }
 
 bool CNTRegEdit::WriteBin(const wchar_t* name, const BYTE* data, DWORD size) {

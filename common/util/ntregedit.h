@@ -36,7 +36,8 @@ public:
     // Writes create the key first when it is not open; false on failure.
     bool WriteDword(const wchar_t* name, DWORD value);
     bool WriteDword64(const wchar_t* name, ULONGLONG value);
-    // Stores the characters without the terminating NUL; null stores an empty text.
+    // Stores the characters with the terminating NUL, as REG_SZ requires (plain registry reads
+    // return the data as it stands); null stores an empty text.
     bool WriteString(const wchar_t* name, const wchar_t* value);
     bool WriteBin(const wchar_t* name, const BYTE* data, DWORD size);
 

@@ -156,6 +156,18 @@ TEST_F(UpdaterRun, SilentStartOnAnUpToDateInstallationShowsNothing) {
     EXPECT_EQ(1u, ReadCycle());
     EXPECT_EQ(TodayUtc(), ReadCheckTime());
     EXPECT_EQ(1u, m_lane.Requests().size());
+    // Stored with its terminating NUL, so a plain registry read gets a terminated string.
+    wchar_t raw[16];
+    DWORD type = 0, size = sizeof(raw);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key));
+    LONG rc =
+        RegQueryValueExW(key, L"CheckTime", nullptr, &type, reinterpret_cast<BYTE*>(raw), &size);
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, rc);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    ASSERT_EQ(11 * sizeof(wchar_t), size);
+    EXPECT_EQ(L'\0', raw[10]);
 }
 
 TEST_F(UpdaterRun, SilentStartWithoutNetworkShowsNothing) {
@@ -269,6 +281,18 @@ TEST_F(UpdaterRun, DownloadErrorsAskToRetryAndNoInstallsNothing) {
     EXPECT_EQ(4, PackageRequests());
     EXPECT_FALSE(FileExists(Folder() + L"readme.txt"));
     EXPECT_EQ(L"1.0.000", InstalledVersion());
+}
+
+TEST_F(UpdaterRun, PackageNamedLikeTheClientTouchesNothing) {
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"..\\\\quorbel.exe\"]}}"));
+    std::string client = ReadFileBytes(Client());
+    std::string version = ReadFileBytes(Folder() + L"version.xml");
+    // Answers for the boxes a run that took the name would show: offer, then restart.
+    EXPECT_TRUE(RunUpdater(L"", {IDYES, IDNO}).empty());
+    EXPECT_EQ(client, ReadFileBytes(Client()));
+    EXPECT_EQ(version, ReadFileBytes(Folder() + L"version.xml"));
+    EXPECT_EQ(0, PackageRequests());
+    EXPECT_EQ(1u, ReadCycle());
 }
 
 TEST_F(UpdaterRun, UnwritableProgramFolderStopsBeforeDownloading) {
@@ -397,6 +421,76 @@ TEST_F(DialogRun, ThreeItemsMoveTheBarTo33And66And100AndTheFirstRebootWins) {
     std::wstring version, base;
     ReadVersionFile(m_dir.Path() + L"\\version.xml", version, base);
     EXPECT_EQ(L"2.1.0", version);
+}
+
+TEST_F(DialogRun, APackageThatFailsKeepsTheOldVersionAndOffersNothing) {
+    m_state.testMode = 1;
+    WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
+    UpdateItem& good = AddItem(L"good.zip");
+    good.localPath = m_dir.Path() + L"\\good.zip";
+    ZipEntrySpec setup;
+    setup.name = "setup.xml";
+    setup.data = Utf16Bytes(
+        "<Config><File Source=\"new.txt\" Target=\"new.txt\" BaseDir=\"Work\"/></Config>");
+    WriteFileBytes(good.localPath, ZipBuilder().Add(setup).Add("new.txt", "fresh").Build());
+    UpdateItem& bad = AddItem(L"bad.zip");
+    bad.localPath = m_dir.Path() + L"\\bad.zip";
+    WriteFileBytes(bad.localPath, "not an archive");
+    CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+    BoxDriver driver(GetCurrentProcessId(), {});
+    dialog.DoModal(nullptr);
+    driver.Stop();
+    EXPECT_TRUE(driver.Seen().empty());
+    EXPECT_EQ("fresh", ReadFileBytes(m_dir.Path() + L"\\new.txt"));
+    EXPECT_FALSE(FileExists(bad.localPath));
+    std::wstring version, base;
+    ReadVersionFile(m_dir.Path() + L"\\version.xml", version, base);
+    EXPECT_EQ(L"1.0", version);
+}
+
+TEST_F(DialogRun, EscapeWhileTheClientIsBeingClosedInstallsNothing) {
+    WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
+    AddItem(L"skin.zip");
+    const std::wstring client = m_dir.Path() + L"\\quorbel.exe";
+    ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), client.c_str(), FALSE));
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + client + L"\" /stubborn";
+    ASSERT_TRUE(CreateProcessW(client.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               m_dir.Path().c_str(), &si, &pi));
+    for (int i = 0; i < 400 && !IsProgramRunning(client); ++i) Sleep(50);
+
+    CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+    BoxDriver driver(GetCurrentProcessId(), {});
+    struct Helper {
+        BoxDriver* driver;
+        static DWORD WINAPI Run(void* p) {
+            auto* h = static_cast<Helper*>(p);
+            HWND dlg = FindOwnDialog();
+            // The whole package is in; the client refuses to go and box 1010 is up.
+            for (int i = 0; i < 1200 && h->driver->Seen().empty(); ++i) Sleep(50);
+            PostMessageW(GetDlgItem(dlg, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+            return 0;
+        }
+    } helper{&driver};
+    HANDLE thread = CreateThread(nullptr, 0, Helper::Run, &helper, 0, nullptr);
+    dialog.DoModal(nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    driver.Stop();
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+
+    auto seen = driver.Seen();
+    ASSERT_FALSE(seen.empty());
+    for (const auto& box : seen) EXPECT_EQ(Text(1010), box.text);
+    EXPECT_TRUE(FileExists(m_dir.Path() + L"\\update\\skin.zip"));
+    EXPECT_FALSE(FileExists(m_dir.Path() + L"\\skin\\theme.xml"));
+    std::wstring version, base;
+    ReadVersionFile(m_dir.Path() + L"\\version.xml", version, base);
+    EXPECT_EQ(L"1.0", version);
 }
 
 TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {

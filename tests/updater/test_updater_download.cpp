@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <winsock2.h>
 #include <windows.h>
 
 #include <atomic>
@@ -107,6 +108,10 @@ TEST_F(Download, ResumesAPartialFileWithARangeRequest) {
     auto requests = PackageRequests();
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ("bytes=300000-", requests[0].Header("Range"));
+    // Wine's WinINet sends an "Accept: */*" of its own beside ours; both accept anything.
+    std::string accept = requests[0].Header("Accept");
+    EXPECT_TRUE(accept == "*/*" || accept == "*/*, */*") << accept;
+    EXPECT_EQ("Mozilla/4.0 (compatible)", requests[0].Header("User-Agent"));
     EXPECT_EQ(1000000u, m_item.size);
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
     EXPECT_FALSE(FileExists(Partial()));
@@ -187,6 +192,19 @@ TEST_F(Download, ErrorPageIsNotStored) {
     EXPECT_EQ(m_data.substr(0, 300000), ReadFileBytes(Partial()));
 }
 
+TEST_F(Download, EmptyReplyIsNeverACompletePackage) {
+    ASSERT_TRUE(m_lane.Fault(
+        "{\"path\":\"/update/pkg/big.zip\",\"kind\":\"reply\",\"status\":200,\"body\":\"\"}"));
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(FileExists(m_item.localPath));
+    // Nor does it complete a partial file, which a 200 starts again from empty.
+    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    ASSERT_TRUE(m_lane.Fault(
+        "{\"path\":\"/update/pkg/big.zip\",\"kind\":\"reply\",\"status\":200,\"body\":\"\"}"));
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(FileExists(m_item.localPath));
+}
+
 TEST_F(Download, CompletePartialFileOfAKnownSizeIsRenamedWithoutARequest) {
     WriteFileBytes(Partial(), m_data);
     m_item.size = 1000000;
@@ -209,6 +227,49 @@ TEST_F(Download, NoServerFails) {
     EXPECT_FALSE(FileExists(Partial()));
 }
 
+// An https address must get TLS: a bare loopback port sees how the request opens.
+TEST(VersionRequestTls, HttpsAddressOpensWithATlsHandshake) {
+    WSADATA wsa;
+    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &wsa));
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof(address);
+    ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), size));
+    ASSERT_EQ(0, listen(listener, 4));
+    ASSERT_EQ(0, getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size));
+    struct Request {
+        std::wstring base;
+        static DWORD WINAPI Run(void* p) {
+            std::string body;
+            RequestVersionInfo(static_cast<Request*>(p)->base, L"1.0", body);
+            return 0;
+        }
+    } request{L"https://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port)) + L"/update"};
+    HANDLE thread = CreateThread(nullptr, 0, Request::Run, &request, 0, nullptr);
+    std::string first;
+    fd_set ready;
+    FD_ZERO(&ready);
+    FD_SET(listener, &ready);
+    timeval wait{30, 0};
+    if (select(0, &ready, nullptr, nullptr, &wait) == 1) {
+        SOCKET client = accept(listener, nullptr, nullptr);
+        char bytes[16];
+        int got = recv(client, bytes, sizeof(bytes), 0);
+        if (got > 0) first.assign(bytes, static_cast<size_t>(got));
+        closesocket(client);
+    }
+    closesocket(listener);
+    WaitForSingleObject(thread, 60000);
+    CloseHandle(thread);
+    WSACleanup();
+    // A handshake record (type 22, version 3.x), not "POST /update/...".
+    ASSERT_GE(first.size(), 3u);
+    EXPECT_EQ(0x16, first[0]);
+    EXPECT_EQ(0x03, first[1]);
+}
+
 class VersionRequest : public ::testing::Test {
 protected:
     VersionRequest() : m_lane(::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
@@ -225,6 +286,7 @@ TEST_F(VersionRequest, PostsTheInstalledVersionAndReadsThePackages) {
     EXPECT_EQ("/update/version/interfaces/version/getVersionInfo.htm", requests[0].path);
     EXPECT_EQ("version=1.0.000&type=0", requests[0].body);
     EXPECT_EQ("application/x-www-form-urlencoded", requests[0].Header("Content-Type"));
+    EXPECT_EQ("Keep-Alive", requests[0].Header("Connection"));
     VersionOffer offer;
     ASSERT_EQ(1, ParseVersionReply(body, m_lane.WideBase() + L"/update", L"C:\\p\\", offer));
     EXPECT_EQ(L"2.1.0", offer.newVersion);

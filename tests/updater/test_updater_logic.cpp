@@ -27,6 +27,14 @@ void SetWriteTime(const std::wstring& path, int64_t unixSeconds) {
     CloseHandle(h);
 }
 
+// A setup.xml as packages carry it: UTF-16LE with a byte-order mark.
+std::string Utf16Bytes(const std::wstring& text) {
+    std::string out = "\xFF\xFE";
+    for (wchar_t c : text)
+        out += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return out;
+}
+
 std::wstring Utf16Body(const std::string& bytes) {
     std::wstring text;
     for (size_t i = 2; i + 1 < bytes.size(); i += 2)
@@ -118,6 +126,22 @@ TEST(UpdaterVersionFile, ShorterVersionLeavesNoTraceAndReplacementIsWhole) {
     EXPECT_EQ(bytes, ReadFileBytes(path));
 }
 
+TEST(UpdaterVersionFile, WritingChangesTheVersionThatIsRead) {
+    CScratchFolder dir(L"vt");
+    std::wstring path = dir.Path() + L"\\version.xml";
+    ASSERT_TRUE(WriteUtf16File(path,
+                               L"<Config><Version>1.0</Version><Update>http://h</Update>"
+                               L"<Version>1.5</Version></Config>"));
+    ASSERT_TRUE(WriteVersionFile(path, L"2.1.0"));
+    std::wstring version, base;
+    ASSERT_TRUE(ReadVersionFile(path, version, base));
+    EXPECT_EQ(L"2.1.0", version);
+    EXPECT_EQ(
+        L"<Config><Version>1.0</Version><Update>http://h</Update>"
+        L"<Version>2.1.0</Version></Config>",
+        Utf16Body(ReadFileBytes(path)));
+}
+
 TEST(UpdaterVersionReply, OnePackageGivesOneItem) {
     VersionOffer offer;
     EXPECT_EQ(1,
@@ -168,6 +192,27 @@ TEST(UpdaterVersionReply, NoUpdateFailureAndOddShapes) {
     EXPECT_EQ(L"http://h/b", offer.items[0]->url);
 }
 
+TEST(UpdaterVersionReply, PackageNamesThatAreNotPlainFileNamesSpoilTheReply) {
+    const std::wstring base = L"http://h", folder = L"C:\\p\\";
+    auto reply = [](const std::string& jsonName) {
+        return "{\"success\":true,\"versionnum\":\"2\",\"data\":[{\"name\":\"a.zip\","
+               "\"url\":\"/a\"},{\"name\":" +
+               jsonName + ",\"url\":\"/b\"}]}";
+    };
+    for (const char* bad : {"\"..\\\\quorbel.exe\"", "\"C:\\\\Windows\\\\x.zip\"", "\"\\\\x.zip\"",
+                            "\"a:b\"", "\"../x.zip\"", "\"..\"", "\".\"", "\"\"", "\"x.zip.\"",
+                            "\"x.zip \"", "\"a\\tb\"", "\"a*b\""}) {
+        VersionOffer offer;
+        EXPECT_EQ(-1, ParseVersionReply(reply(bad), base, folder, offer)) << bad;
+        EXPECT_TRUE(offer.items.empty()) << bad;
+    }
+    VersionOffer offer;
+    EXPECT_EQ(-1, ParseVersionReply(reply('"' + std::string(250, 'n') + '"'), base, folder, offer));
+    ASSERT_EQ(1, ParseVersionReply(reply("\"..x.zip\""), base, folder, offer));
+    ASSERT_EQ(2u, offer.items.size());
+    EXPECT_EQ(L"C:\\p\\update\\..x.zip", offer.items[1]->localPath);
+}
+
 TEST(UpdaterReplacement, VersionsCompareComponentByComponent) {
     EXPECT_EQ(0, CompareVersionTexts(L"1.2", L"1.2.1"));
     EXPECT_EQ(-1, CompareVersionTexts(L"1.2.1", L"1.10"));
@@ -175,6 +220,11 @@ TEST(UpdaterReplacement, VersionsCompareComponentByComponent) {
     EXPECT_EQ(0, CompareVersionTexts(L"", L""));
     EXPECT_EQ(-1, CompareVersionTexts(L"x.5", L"1"));
     EXPECT_EQ(0, CompareVersionTexts(L"1.a", L"1.0"));
+    // Components are read by their leading digits, so build remarks do not hide the number.
+    EXPECT_EQ(-1, CompareVersionTexts(L"6.1.7601.16385 (win7_rtm.090713-1255)",
+                                      L"6.1.7601.17514 (win7sp1_rtm.101119-1850)"));
+    EXPECT_EQ(1, CompareVersionTexts(L"10 beta", L"9"));
+    EXPECT_EQ(1, CompareVersionTexts(L"99999999999999999999", L"2147483646"));
 }
 
 TEST(UpdaterReplacement, NeedCopyByVersionResourceThenByTime) {
@@ -257,8 +307,8 @@ TEST(UpdaterInstall, ScriptCopiesFilesFoldersAndKeepsTheFirstReboot) {
     GetCurrentDirectoryW(MAX_PATH, current);
     SetCurrentDirectoryW(dir.Path().c_str());
     int reboot = 0;
-    UnpackPackage(package);
-    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    EXPECT_TRUE(UnpackPackage(package));
+    EXPECT_TRUE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
     RemovePackage(package);
     SetCurrentDirectoryW(current);
 
@@ -292,20 +342,70 @@ TEST(UpdaterInstall, BrokenOrScriptlessPackagesInstallNothingButAreRemoved) {
     const std::wstring package = dir.Path() + L"\\bad.zip";
     int reboot = 0;
     WriteFileBytes(package, "this is not an archive");
-    UnpackPackage(package);
-    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    EXPECT_FALSE(UnpackPackage(package));
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
     RemovePackage(package);
     EXPECT_FALSE(FileExists(package));
     EXPECT_FALSE(FileExists(package + L".DIR"));
 
     WriteFileBytes(package, ZipBuilder().Add("file.txt", "f").Build());
-    UnpackPackage(package);
+    EXPECT_TRUE(UnpackPackage(package));
     EXPECT_EQ("f", ReadFileBytes(package + L".DIR\\file.txt"));
-    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
     RemovePackage(package);
     EXPECT_FALSE(FileExists(program + L"file.txt"));
     EXPECT_FALSE(FileExists(package + L".DIR"));
     EXPECT_EQ(0, reboot);
+}
+
+TEST(UpdaterInstall, FailedCopyFailsTheScriptButTheOtherStepsRun) {
+    CScratchFolder dir(L"fail");
+    const std::wstring program = dir.Path() + L"\\prog\\";
+    MakeDirs(program + L"locked\\");
+    const std::wstring package = dir.Path() + L"\\f.zip";
+    ZipEntrySpec setup;
+    setup.name = "setup.xml";
+    setup.data = Utf16Bytes(
+        L"<Config><File Source=\"a.txt\" Target=\"locked\" BaseDir=\"Work\"/>"
+        L"<File Source=\"b.txt\" Target=\"b.txt\" BaseDir=\"Work\"/></Config>");
+    WriteFileBytes(package, ZipBuilder().Add(setup).Add("a.txt", "a").Add("b.txt", "b").Build());
+    // A folder stands where the first file should go (older than the package's entries).
+    SetWriteTime(program + L"locked", 1400000000);
+    int reboot = 0;
+    ASSERT_TRUE(UnpackPackage(package));
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
+    RemovePackage(package);
+    EXPECT_EQ("b", ReadFileBytes(program + L"b.txt"));
+}
+
+TEST(UpdaterInstall, ShellStartsAProgramAndTheFolderItMadeCurrentIsGivenBack) {
+    CScratchFolder dir(L"shell");
+    const std::wstring program = dir.Path() + L"\\prog\\";
+    MakeDirs(program);
+    const std::wstring package = dir.Path() + L"\\s.zip";
+    // The system's command processor writes a marker; a second step makes a folder inside the
+    // unpack folder current (its program is missing).
+    ZipEntrySpec setup;
+    setup.name = "setup.xml";
+    setup.data =
+        Utf16Bytes(L"<Config><Shell Target=\"cmd.exe\" Option=\"/c echo started&gt;&quot;" +
+                   program + L"shell.txt&quot;\" BaseDir=\"System\"/><Shell Target=\"" + package +
+                   L".DIR\\tools\\absent.exe\"/></Config>");
+    WriteFileBytes(package, ZipBuilder().Add(setup).Add("tools/readme.txt", "r").Build());
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    int reboot = 0;
+    ASSERT_TRUE(UnpackPackage(package));
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
+    wchar_t after[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, after);
+    EXPECT_STREQ(before, after);
+    RemovePackage(package);
+    EXPECT_FALSE(FileExists(package + L".DIR"));
+    // The program is not waited for.
+    for (int i = 0; i < 200 && ReadFileBytes(program + L"shell.txt") != "started\r\n"; ++i)
+        Sleep(50);
+    EXPECT_EQ("started\r\n", ReadFileBytes(program + L"shell.txt"));
 }
 
 TEST(UpdaterClient, FoundByFullPathAndAskedToExit) {

@@ -3,7 +3,7 @@
 #include <vector>
 
 bool CCMParseUrl(const std::wstring& url, std::wstring& server, INTERNET_PORT& port,
-                 std::wstring& object) {
+                 std::wstring& object, bool& secure) {
     std::vector<wchar_t> host(url.size() + 1), path(url.size() + 1), extra(url.size() + 1);
     URL_COMPONENTSW parts{};
     parts.dwStructSize = sizeof(parts);
@@ -20,6 +20,7 @@ bool CCMParseUrl(const std::wstring& url, std::wstring& server, INTERNET_PORT& p
     if (parts.dwHostNameLength == 0) return false;
     server.assign(host.data(), parts.dwHostNameLength);
     port = parts.nPort;
+    secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
     object.assign(path.data(), parts.dwUrlPathLength);
     object.append(extra.data(), parts.dwExtraInfoLength);
     if (object.empty()) object = L"/";

@@ -5,9 +5,10 @@
 #include "updater/framework/ccmhttpconnection.h"
 #include "updater/framework/ccmhttpfile.h"
 
-// Parts of an http(s) address; false when the address cannot be parsed.
+// Parts of an http(s) address (secure: the scheme is https); false when the address cannot be
+// parsed.
 bool CCMParseUrl(const std::wstring& url, std::wstring& server, INTERNET_PORT& port,
-                 std::wstring& object);
+                 std::wstring& object, bool& secure);
 
 // An internet session with the system's preconfigured proxy settings and context 1.
 class CCMInternetSession {
