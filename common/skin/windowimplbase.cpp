@@ -4,7 +4,12 @@
 #include "common/skin/controlui.h"
 #include "common/skin/dialogbuilder.h"
 
-WindowImplBase::~WindowImplBase() = default;
+WindowImplBase::~WindowImplBase() {
+    // An object that goes before its window (a child bar held by value, say) takes the window
+    // with it, or the window's later messages would reach a dead object. Only the base's
+    // handlers run now.
+    if (::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+}
 
 HWND WindowImplBase::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, int x,
                             int y, int width, int height, HMENU menu) {

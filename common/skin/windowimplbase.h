@@ -19,6 +19,7 @@ class NT_API WindowImplBase : public CWindowWnd,
                               public IDefaultKeyUI {
 public:
     WindowImplBase() = default;
+    // Destroys the window when it still exists (on its own thread).
     ~WindowImplBase() override;
 
     // CWindowWnd's creation; null on failure, and then OnFinalMessage has already run (whether
