@@ -1,5 +1,7 @@
 #include "common/skin/windowimplbase.h"
 
+#include <vector>
+
 #include "common/skin/buttonui.h"
 #include "common/skin/controlui.h"
 #include "common/skin/dialogbuilder.h"
@@ -28,6 +30,16 @@ HWND WindowImplBase::Create(HWND parent, const wchar_t* name, DWORD style, DWORD
                             const RECT& rc, HMENU menu) {
     return Create(parent, name, style, exStyle, rc.left, rc.top, rc.right - rc.left,
                   rc.bottom - rc.top, menu);
+}
+
+void WindowImplBase::DropQueuedCloses() {
+    // The filter also yields the closes of child windows; those are put back.
+    std::vector<MSG> others;
+    MSG queued;
+    while (::PeekMessageW(&queued, m_hWnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+        if (queued.hwnd != m_hWnd) others.push_back(queued);
+    }
+    for (const MSG& msg : others) ::PostMessageW(msg.hwnd, msg.message, msg.wParam, msg.lParam);
 }
 
 bool WindowImplBase::IsChildWindow() const {
@@ -80,9 +92,7 @@ LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE: {
             // Several closes queued at once (a close button handled by the window and by the
             // base, say) are one request: a window that asks before closing asks once.
-            MSG queued;
-            while (::PeekMessageW(&queued, m_hWnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
-            }
+            DropQueuedCloses();
             result = OnClose(uMsg, wParam, lParam, handled);
             break;
         }

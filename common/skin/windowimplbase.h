@@ -77,6 +77,9 @@ protected:
     CPaintManagerUI m_pm;
 
 private:
+    // Removes the WM_CLOSEs still queued for this window.
+    void DropQueuedCloses();
+
     // Set while Create runs: tells it that WM_NCCREATE arrived (so a failure has already run
     // OnFinalMessage) without touching an object that may be gone.
     bool* m_createReached = nullptr;

@@ -1,6 +1,6 @@
 // Skinned windows living with other windows, under real input: toolbars created as children of
-// a plain Win32 window (their size, dragging by the background, a second bar following), and
-// pop-up menus owned by the window they open for.
+// a plain Win32 window (their size, dragging by the background, a second bar following), closes
+// queued for a window and its child, and pop-up menus owned by the window they open for.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -106,6 +106,20 @@ TEST_F(SkinChildTest, BarDraggedByItsBackgroundCarriesTheOtherBar) {
     Click(toolbar->ScreenCenter(L"undo_btn"));
     EXPECT_EQ(toolbar->log.Count(L"click:undo_btn"), 1);
     EXPECT_EQ(RectInParent(toolbar->GetHWND()).left, 90);
+}
+
+TEST_F(SkinChildTest, QueuedClosesOfAWindowAreOneAndItsChildKeepsItsOwn) {
+    SkinTestWindow frame(L"window.xml");
+    ASSERT_NE(frame.Create(nullptr, L"frame", WS_POPUP | WS_VISIBLE, 0, 100, 100, 0, 0), nullptr);
+    SkinTestWindow bar(L"toolbar.xml");
+    ASSERT_NE(bar.Create(frame.GetHWND(), L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 1, 1), nullptr);
+    frame.keepOpenOnClose = bar.keepOpenOnClose = true;
+    frame.PostMessage(WM_CLOSE);
+    bar.PostMessage(WM_CLOSE);
+    frame.PostMessage(WM_CLOSE);
+    Settle();
+    EXPECT_EQ(frame.closeRequests, 1);
+    EXPECT_EQ(bar.closeRequests, 1);
 }
 
 // A menu that counts its end, to prove it deleted itself.
