@@ -72,6 +72,8 @@ void CControlUI::SetEnabled(bool enabled) {
     if (m_enabled == enabled) return;
     m_enabled = enabled;
     Invalidate();
+    // A control enabled under a still pointer shows its hover look at once.
+    if (m_manager) m_manager->RefreshHot();
 }
 
 bool CControlUI::IsFocused() const { return m_manager && m_manager->GetFocus() == this; }

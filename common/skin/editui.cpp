@@ -5,6 +5,7 @@
 #include "common/skin/editwnd.h"
 #include "common/skin/paintmanagerui.h"
 #include "common/skin/uiparse.h"
+#include "common/skin/uirender.h"
 
 void CEditUI::BrushDeleter::operator()(HBRUSH brush) const { ::DeleteObject(brush); }
 
@@ -109,12 +110,24 @@ void CEditUI::OnNativeChange() {
     if (m_manager) m_manager->SendNotify(this, kNotifyTextChanged);
 }
 
-void CEditUI::OnNativeFocus(bool focused) {
+void CEditUI::OnNativeFocus(bool focused, HWND other) {
     if (!m_manager) return;
-    if (focused)
+    Invalidate();
+    if (focused) {
         m_manager->SetFocus(this);
-    else if (m_manager->GetFocus() == this)
-        m_manager->SetFocus(nullptr);
+        return;
+    }
+    // Focus that moves on inside the window ends this control's focus; focus that leaves the
+    // window (another window activated) is given back by the manager on WM_SETFOCUS.
+    HWND window = m_manager->GetPaintWindow();
+    bool inside = other && window && (other == window || ::IsChild(window, other));
+    if (inside && m_manager->GetFocus() == this) m_manager->SetFocus(nullptr);
+}
+
+void CEditUI::PaintBorder(HDC hdc) {
+    bool caret = IsFocused() && m_native && ::GetFocus() == m_native->GetHWND();
+    UIDrawBorder(hdc, m_rcItem, caret && m_focusBorderColor ? m_focusBorderColor : m_borderColor,
+                 m_borderSize, m_borderRound);
 }
 
 HBRUSH CEditUI::OnNativeColor(HDC hdc) {

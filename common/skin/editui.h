@@ -32,12 +32,17 @@ public:
 
     // Called by the manager for the edit child's notifications and colour query.
     void OnNativeChange();
-    void OnNativeFocus(bool focused);
     HBRUSH OnNativeColor(HDC hdc);
+    // Called by the edit child when it gains or loses the keyboard focus; other is the window
+    // that loses or gains it (null: one of another thread). Focus that leaves the whole window
+    // stays remembered here, so the caret comes back when the window is activated again.
+    void OnNativeFocus(bool focused, HWND other = nullptr);
 
 protected:
     void OnVisibilityChanged() override;
     void PaintText(HDC hdc) override {}
+    // The focus colour only while the caret is really here (not in an inactive window).
+    void PaintBorder(HDC hdc) override;
 
 private:
     struct BrushDeleter {

@@ -5,6 +5,18 @@
 #include "common/skin/containerui.h"
 #include "common/skin/menuelementui.h"
 
+namespace {
+
+// The window a menu opened at point without a named owner is for.
+HWND OwnerAt(POINT point) {
+    HWND at = ::WindowFromPoint(point);
+    HWND root = at ? ::GetAncestor(at, GA_ROOT) : nullptr;
+    if (root && ::GetWindowThreadProcessId(root, nullptr) == ::GetCurrentThreadId()) return root;
+    return ::GetActiveWindow();
+}
+
+}  // namespace
+
 bool CMenuWnd::Init(CMenuElementUI* ownerElement, UINT message, const wchar_t* skinFile,
                     const wchar_t* skinType, POINT point) {
     if (ownerElement && ownerElement->GetManager() && ownerElement->GetManager()->GetPaintWindow())
@@ -15,15 +27,12 @@ bool CMenuWnd::Init(CMenuElementUI* ownerElement, UINT message, const wchar_t* s
         delete this;
         return false;
     }
-    // A failed creation may already have run OnFinalMessage, which deletes the object.
-    bool gone = false;
-    m_gone = &gone;
+    if (!m_owner) m_owner = OwnerAt(point);
+    // Owned by its window, the menu is destroyed with it. A failed creation has run
+    // OnFinalMessage, which deleted the object.
     if (!Create(m_owner, L"", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE,
-                point.x, point.y, 0, 0)) {
-        if (!gone) delete this;
+                point.x, point.y, 0, 0))
         return false;
-    }
-    m_gone = nullptr;
     m_pm.SetPopupMode(true);
     Place(point);
     ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
@@ -49,7 +58,12 @@ void CMenuWnd::Place(POINT point) {
 }
 
 void CMenuWnd::Notify(TNotifyUI& msg) {
-    if (m_owner && m_message)
+    // An owner that is a child window can go before the menu does; a menu for nobody closes.
+    if (!::IsWindow(m_owner)) {
+        Close(IDCANCEL);
+        return;
+    }
+    if (m_message)
         ::SendMessageW(m_owner, m_message, reinterpret_cast<WPARAM>(&msg),
                        reinterpret_cast<LPARAM>(&m_pm));
     if (msg.sType == kNotifyItemClick) Close(IDOK);
@@ -86,6 +100,5 @@ LRESULT CMenuWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 
 void CMenuWnd::OnFinalMessage(HWND hWnd) {
     WindowImplBase::OnFinalMessage(hWnd);
-    if (m_gone) *m_gone = true;
     delete this;
 }

@@ -11,16 +11,18 @@ class CMenuElementUI;
 // reports every notification of its controls to the owner window synchronously as
 // SendMessage(owner, message, TNotifyUI*, CPaintManagerUI*): "windowinit" once the entries
 // exist (the owner may hide some; the menu then fits itself to the visible ones) and
-// "itemclick" for a chosen entry, after which it closes. A click elsewhere closes it too.
-// Create it with new; it deletes itself when it closes.
+// "itemclick" for a chosen entry, after which it closes. A click elsewhere closes it too, and
+// it closes with its owner. Create it with new; it deletes itself when it closes.
 class NT_API CMenuWnd : public WindowImplBase {
 public:
     explicit CMenuWnd(HWND owner = nullptr) : m_owner(owner) {}
 
-    // Builds the menu from skinFile and opens it at point. ownerElement, when given, is the
-    // menu entry this menu belongs to: its window becomes the owner. skinType names the skin
-    // source; only "xml" (a skin file) is known. false when the skin cannot be read or the
-    // window cannot be created; the object is gone then.
+    // Builds the menu from skinFile and opens it at point. The owner is, in this order, the
+    // window of ownerElement (the menu entry this menu belongs to), the window given to the
+    // constructor, or else the window it is opened for: this thread's top-level window under
+    // point, or this thread's active window. skinType names the skin source; only "xml" (a skin
+    // file) is known. false when the skin cannot be read or the window cannot be created; the
+    // object is gone then.
     bool Init(CMenuElementUI* ownerElement, UINT message, const wchar_t* skinFile,
               const wchar_t* skinType, POINT point);
 
@@ -41,5 +43,4 @@ private:
     HWND m_owner;
     UINT m_message = 0;
     std::wstring m_skinFile;
-    bool* m_gone = nullptr;
 };

@@ -196,6 +196,18 @@ bool CPaintManagerUI::FilterChildKey(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     return false;
 }
 
+bool CPaintManagerUI::HandleChildKey(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (FilterChildKey(uMsg, wParam, lParam)) return true;
+    return uMsg == WM_KEYDOWN && DefaultKey(wParam);
+}
+
+bool CPaintManagerUI::DefaultKey(WPARAM key) {
+    if (key == VK_TAB) return MoveFocus(::GetKeyState(VK_SHIFT) < 0);
+    if (key == VK_RETURN || key == VK_ESCAPE)
+        return m_defaultKeys && m_defaultKeys->ResponseDefaultKeyEvent(key) != 0;
+    return false;
+}
+
 bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (!m_hWnd) return false;
     {
@@ -255,12 +267,6 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
                 case EN_CHANGE:
                     edit->OnNativeChange();
                     break;
-                case EN_SETFOCUS:
-                    edit->OnNativeFocus(true);
-                    break;
-                case EN_KILLFOCUS:
-                    edit->OnNativeFocus(false);
-                    break;
             }
             result = 0;
             return true;
@@ -277,12 +283,9 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
             if (auto* edit = dynamic_cast<CEditUI*>(m_focus)) edit->SetFocus();
             return false;
         case WM_KEYDOWN:
-            if (wParam == VK_TAB) {
-                MoveFocus(::GetKeyState(VK_SHIFT) < 0);
-                result = 0;
-                return true;
-            }
-            return false;
+            if (!DefaultKey(wParam)) return false;
+            result = 0;
+            return true;
     }
     return false;
 }
@@ -323,11 +326,26 @@ void CPaintManagerUI::SetHot(CControlUI* control, POINT pt) {
     }
 }
 
+void CPaintManagerUI::TrackLeave() {
+    if (m_trackingLeave) return;
+    TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, m_hWnd, 0};
+    m_trackingLeave = ::TrackMouseEvent(&tme) != FALSE;
+}
+
+void CPaintManagerUI::RefreshHot() {
+    if (!m_hWnd || !m_root || m_captured || !::IsWindowVisible(m_hWnd)) return;
+    POINT pt;
+    if (!::GetCursorPos(&pt)) return;
+    bool over = ::WindowFromPoint(pt) == m_hWnd;
+    ::ScreenToClient(m_hWnd, &pt);
+    CControlUI* control = over ? FindControl(pt) : nullptr;
+    if (control && !control->IsEnabled()) control = nullptr;
+    if (control) TrackLeave();
+    SetHot(control, pt);
+}
+
 void CPaintManagerUI::OnMouseMove(POINT pt, WPARAM keys) {
-    if (!m_trackingLeave) {
-        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, m_hWnd, 0};
-        m_trackingLeave = ::TrackMouseEvent(&tme) != FALSE;
-    }
+    TrackLeave();
     if (m_captured) {
         TEventUI event;
         event.Type = UIEVENT_MOUSEMOVE;
@@ -523,4 +541,6 @@ void CPaintManagerUI::NeedUpdate() {
     m_root->SetPos(client);
     m_inLayout = false;
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    // What lies under a still pointer may have moved or changed.
+    RefreshHot();
 }

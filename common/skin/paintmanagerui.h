@@ -71,11 +71,17 @@ public:
     void RemoveMessageFilter(IMessageFilterUI* filter);
     // Hands a notification to every notifier, synchronously.
     void SendNotify(CControlUI* sender, const wchar_t* type, WPARAM wParam = 0, LPARAM lParam = 0);
-    // Offers a message to the filters and then handles it for the controls; true when it is
-    // fully handled and result holds the answer.
+    // Takes Enter and Escape when no filter consumed them (the window itself); null for none.
+    void SetDefaultKeyHandler(IDefaultKeyUI* handler) { m_defaultKeys = handler; }
+    // Offers a message to the filters and then handles it for the controls and the default keys
+    // (WM_KEYDOWN: Tab moves the focus, Enter and Escape go to the default key handler); true
+    // when it is fully handled and result holds the answer.
     bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     // Offers a key typed into a child edit box to the filters; true when one consumed it.
     bool FilterChildKey(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // Routes a key typed into a child edit box as if it were pressed in the window: the filters,
+    // then for WM_KEYDOWN Tab, Enter and Escape; true when it was used.
+    bool HandleChildKey(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     // Window look from the skin's Window element.
     SIZE GetInitSize() const { return m_initSize; }
@@ -114,6 +120,9 @@ public:
 
     // Forgets a control that goes away or is hidden (hover, capture, focus).
     void ReapObjects(CControlUI* control);
+    // Finds the hover control again under a pointer that has not moved: after a control was
+    // enabled, disabled, shown or hidden, or the layout changed.
+    void RefreshHot();
     void Invalidate(const RECT& rc);
     // Lays the tree out again over the client area.
     void NeedUpdate();
@@ -132,6 +141,9 @@ private:
     void OnButtonDown(POINT pt, WPARAM keys);
     void OnButtonUp(POINT pt, WPARAM keys);
     void SetHot(CControlUI* control, POINT pt);
+    void TrackLeave();
+    // Tab, Enter and Escape after the filters; true when used.
+    bool DefaultKey(WPARAM key);
     CEditUI* FindEdit(HWND hWnd) const;
     std::vector<CEditUI*> Edits() const;
 
@@ -144,6 +156,7 @@ private:
     std::unique_ptr<CControlUI> m_root;
     std::vector<INotifyUI*> m_notifiers;
     std::vector<IMessageFilterUI*> m_filters;
+    IDefaultKeyUI* m_defaultKeys = nullptr;
     SIZE m_initSize = {};
     RECT m_caption = {};
     SIZE m_roundCorner = {};

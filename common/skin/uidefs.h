@@ -38,7 +38,8 @@ protected:
     ~INotifyUI() = default;
 };
 
-// Sees every window message (and the keys typed into edit boxes) before the framework does;
+// Sees the window messages that reach the paint manager (those the window's own handlers left
+// unhandled) and the keys typed into its edit boxes, before the controls and the default keys;
 // setting handled stops further processing and the result is returned.
 class NT_API IMessageFilterUI {
 public:
@@ -46,6 +47,17 @@ public:
 
 protected:
     ~IMessageFilterUI() = default;
+};
+
+// Answers the keys that no message filter consumed and the focus moves did not use: Enter and
+// Escape, the window's default keys.
+class NT_API IDefaultKeyUI {
+public:
+    // Non-zero when the key was used.
+    virtual LRESULT ResponseDefaultKeyEvent(WPARAM wParam) = 0;
+
+protected:
+    ~IDefaultKeyUI() = default;
 };
 
 // Lets a window supply controls of its own for skin elements the framework does not know.

@@ -1,10 +1,46 @@
 #include "common/skin/windowimplbase.h"
 
+#include <vector>
+
 #include "common/skin/buttonui.h"
 #include "common/skin/controlui.h"
 #include "common/skin/dialogbuilder.h"
 
-WindowImplBase::~WindowImplBase() = default;
+WindowImplBase::~WindowImplBase() {
+    // An object that goes before its window (a child bar held by value, say) takes the window
+    // with it, or the window's later messages would reach a dead object. Only the base's
+    // handlers run now.
+    if (::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+}
+
+HWND WindowImplBase::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, int x,
+                            int y, int width, int height, HMENU menu) {
+    bool reached = false;
+    m_createReached = &reached;
+    HWND hWnd = CWindowWnd::Create(parent, name, style, exStyle, x, y, width, height, menu);
+    // Once the window existed, a failure has run OnFinalMessage and the object may be gone.
+    if (reached) return hWnd;
+    m_createReached = nullptr;
+    // No window ever existed (class or parent refused): the same end as a failed WM_CREATE.
+    if (!hWnd) OnFinalMessage(nullptr);
+    return hWnd;
+}
+
+HWND WindowImplBase::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle,
+                            const RECT& rc, HMENU menu) {
+    return Create(parent, name, style, exStyle, rc.left, rc.top, rc.right - rc.left,
+                  rc.bottom - rc.top, menu);
+}
+
+void WindowImplBase::DropQueuedCloses() {
+    // The filter also yields the closes of child windows; those are put back.
+    std::vector<MSG> others;
+    MSG queued;
+    while (::PeekMessageW(&queued, m_hWnd, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+        if (queued.hwnd != m_hWnd) others.push_back(queued);
+    }
+    for (const MSG& msg : others) ::PostMessageW(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+}
 
 bool WindowImplBase::IsChildWindow() const {
     return (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_CHILD) != 0;
@@ -27,11 +63,7 @@ void WindowImplBase::OnClick(TNotifyUI& msg) {
         SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
 }
 
-LRESULT WindowImplBase::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM, bool& bHandled) {
-    if (uMsg == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE))
-        bHandled = ResponseDefaultKeyEvent(wParam) != 0;
-    return 0;
-}
+LRESULT WindowImplBase::MessageHandler(UINT, WPARAM, LPARAM, bool&) { return 0; }
 
 LRESULT WindowImplBase::ResponseDefaultKeyEvent(WPARAM wParam) {
     if (wParam == VK_RETURN) {
@@ -49,12 +81,21 @@ LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     BOOL handled = TRUE;
     switch (uMsg) {
+        case WM_NCCREATE:
+            if (m_createReached) *m_createReached = true;
+            m_createReached = nullptr;
+            handled = FALSE;
+            break;
         case WM_CREATE:
             result = OnCreate(uMsg, wParam, lParam, handled);
             break;
-        case WM_CLOSE:
+        case WM_CLOSE: {
+            // Several closes queued at once (a close button handled by the window and by the
+            // base, say) are one request: a window that asks before closing asks once.
+            DropQueuedCloses();
             result = OnClose(uMsg, wParam, lParam, handled);
             break;
+        }
         case WM_DESTROY:
             result = OnDestroy(uMsg, wParam, lParam, handled);
             break;
@@ -77,6 +118,10 @@ LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             result = OnSize(uMsg, wParam, lParam, handled);
             break;
         case WM_SYSCOMMAND:
+            // A repeated minimize or maximize (button handled twice) changes nothing.
+            if (((wParam & 0xFFF0) == SC_MINIMIZE && ::IsIconic(m_hWnd)) ||
+                ((wParam & 0xFFF0) == SC_MAXIMIZE && ::IsZoomed(m_hWnd)))
+                return 0;
             result = OnSysCommand(uMsg, wParam, lParam, handled);
             break;
         default:
@@ -91,8 +136,11 @@ LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 void WindowImplBase::OnFinalMessage(HWND) {
+    if (m_createReached) *m_createReached = true;
+    m_createReached = nullptr;
     m_pm.RemoveNotifier(this);
     m_pm.RemoveMessageFilter(this);
+    m_pm.SetDefaultKeyHandler(nullptr);
     m_pm.Init(nullptr);
 }
 
@@ -110,6 +158,7 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL& bHandled) {
     m_pm.AttachDialog(root);
     m_pm.AddNotifier(this);
     m_pm.AddMessageFilter(this);
+    m_pm.SetDefaultKeyHandler(this);
     SIZE size = m_pm.GetInitSize();
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_NOMOVE;
     if (size.cx <= 0 || size.cy <= 0) flags |= SWP_NOSIZE;

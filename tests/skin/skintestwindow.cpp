@@ -1,9 +1,43 @@
 #include "skin/skintestwindow.h"
 
+#include <atomic>
+#include <thread>
+
 void SkinTestWindow::Notify(TNotifyUI& msg) {
     log.Notify(msg);
+    if (handleWindowButtons && msg.sType == kNotifyClick && msg.pSender) {
+        if (msg.pSender->GetName() == L"closebtn") PostMessage(WM_CLOSE);
+        if (msg.pSender->GetName() == L"minbtn") SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+    }
     // The base closes on closebtn and answers nothing else the tests use.
     WindowImplBase::Notify(msg);
+}
+
+LRESULT SkinTestWindow::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM, bool& bHandled) {
+    if (consumeEscape && uMsg == WM_KEYDOWN && wParam == VK_ESCAPE) bHandled = true;
+    return 0;
+}
+
+LRESULT SkinTestWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg == WM_NCLBUTTONDBLCLK && ignoreCaptionDoubleClick) return 0;
+    return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+}
+
+LRESULT SkinTestWindow::OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+    LRESULT result = WindowImplBase::OnCreate(uMsg, wParam, lParam, bHandled);
+    return failAfterBuild ? -1 : result;
+}
+
+LRESULT SkinTestWindow::OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+    ++closeRequests;
+    if (!keepOpenOnClose) return WindowImplBase::OnClose(uMsg, wParam, lParam, bHandled);
+    bHandled = TRUE;
+    return 0;
+}
+
+LRESULT SkinTestWindow::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+    if ((wParam & 0xFFF0) == SC_MINIMIZE) ++minimizeCommands;
+    return WindowImplBase::OnSysCommand(uMsg, wParam, lParam, bHandled);
 }
 
 POINT SkinTestWindow::ScreenCenter(const wchar_t* name) {
@@ -17,6 +51,7 @@ POINT SkinTestWindow::ScreenCenter(const wchar_t* name) {
 
 LRESULT SkinTestWindow::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
                                             BOOL& bHandled) {
+    if (uMsg == WM_MOVE && onMove) onMove();
     if (uMsg != kMenuMessage) {
         bHandled = FALSE;
         return 0;
@@ -31,6 +66,12 @@ LRESULT SkinTestWindow::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lPa
 void SkinTestWindow::OnFinalMessage(HWND hWnd) {
     WindowImplBase::OnFinalMessage(hWnd);
     ++finalMessages;
+}
+
+void UseTestSkinFolder() {
+    CPaintManagerUI::SetInstance(::GetModuleHandleW(nullptr));
+    CPaintManagerUI::SetResourcePath(SkinDataDir().c_str());
+    CPaintManagerUI::SetResourceZip(L"");
 }
 
 bool PumpUntil(const std::function<bool()>& done) {
@@ -75,6 +116,31 @@ void Click(POINT screen) {
     MoveMouse(screen);
     MouseButton(true);
     MouseButton(false);
+}
+
+void Drag(POINT from, POINT to) {
+    MoveMouse(from);
+    std::atomic<bool> released{false};
+    std::thread user([&] {
+        ::Sleep(300);
+        for (int step = 1; step <= 4; ++step) {
+            ::SetCursorPos(from.x + (to.x - from.x) * step / 4,
+                           from.y + (to.y - from.y) * step / 4);
+            ::Sleep(100);
+        }
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        ::SendInput(1, &input, sizeof(input));
+        released = true;
+    });
+    INPUT down = {};
+    down.type = INPUT_MOUSE;
+    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    ::SendInput(1, &down, sizeof(down));
+    PumpUntil([&] { return released.load(); });
+    user.join();
+    Settle();
 }
 
 void TypeText(const std::wstring& text) {

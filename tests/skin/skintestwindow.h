@@ -8,7 +8,8 @@
 #include "skin/skintestutil.h"
 
 // A skinned window for the tests: records its notifications and the menu reports it gets,
-// lets a test react to "windowinit" and to menu reports, and counts its final messages.
+// lets a test react to "windowinit", to menu reports and to moves, counts its final messages,
+// and can behave as the product's windows do (the switches below).
 class SkinTestWindow : public WindowImplBase {
 public:
     static constexpr UINT kMenuMessage = WM_USER + 100;
@@ -16,6 +17,10 @@ public:
     explicit SkinTestWindow(std::wstring skinFile) : m_skinFile(std::move(skinFile)) {}
 
     void Notify(TNotifyUI& msg) override;
+    // Consumes Escape when asked; passes everything else without calling the base.
+    LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    void OnFinalMessage(HWND hWnd) override;
     CControlUI* Find(const wchar_t* name) { return m_pm.FindControl(name); }
     // The control's centre in screen coordinates.
     POINT ScreenCenter(const wchar_t* name);
@@ -23,18 +28,35 @@ public:
     NotifyLog log;
     std::vector<std::wstring> menuEvents;
     std::function<void(CPaintManagerUI&)> onMenuInit;
+    std::function<void()> onMove;
     int finalMessages = 0;
+    int closeRequests = 0;
+    int minimizeCommands = 0;
+
+    bool consumeEscape = false;
+    bool ignoreCaptionDoubleClick = false;
+    // Posts WM_CLOSE for closebtn and minimizes for minbtn itself, then calls the base.
+    bool handleWindowButtons = false;
+    // Answers WM_CLOSE without closing (as a window that asks first).
+    bool keepOpenOnClose = false;
+    // OnCreate fails after the skin was built (as a window that cannot read its settings).
+    bool failAfterBuild = false;
 
 protected:
     const wchar_t* GetWindowClassName() const override { return L"NTSkinTestWindow"; }
     std::wstring GetSkinFolder() override { return std::wstring(); }
     std::wstring GetSkinFile() override { return m_skinFile; }
+    LRESULT OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
-    void OnFinalMessage(HWND hWnd) override;
 
 private:
     std::wstring m_skinFile;
 };
+
+// Reads skins from the packaged test folder.
+void UseTestSkinFolder();
 
 // Runs the message loop until done() holds or about five seconds have passed; done()'s result.
 bool PumpUntil(const std::function<bool()>& done);
@@ -44,6 +66,10 @@ void Settle();
 void MoveMouse(POINT screen);
 void MouseButton(bool down);
 void Click(POINT screen);
+// Presses at from, drags to to and releases, as the user does. The system's move loop runs
+// inside this thread's message dispatch until the button is released, so the drag comes from
+// another thread.
+void Drag(POINT from, POINT to);
 void TypeText(const std::wstring& text);
 void PressKey(WORD vk);
 // The colour on the screen at that point, as 0xRRGGBB.

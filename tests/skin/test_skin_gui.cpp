@@ -1,11 +1,10 @@
 // Real skinned windows under real mouse and keyboard input: building from a folder and from an
-// archive, failures, notifications, hover and pressed looks, edits, option groups, slider,
-// combo box, pop-up menu, group visibility and dragging by the caption.
+// archive, failures and who owns the object then, notifications, hover and pressed looks,
+// edits and the keys around them, focus across activation, option groups, slider, combo box,
+// pop-up menu, group visibility, the window buttons and the caption.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 
 #include "skin/skintestwindow.h"
 
@@ -13,11 +12,7 @@ namespace {
 
 class SkinWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        CPaintManagerUI::SetInstance(::GetModuleHandleW(nullptr));
-        CPaintManagerUI::SetResourcePath(SkinDataDir().c_str());
-        CPaintManagerUI::SetResourceZip(L"");
-    }
+    void SetUp() override { UseTestSkinFolder(); }
 
     void TearDown() override {
         if (window && ::IsWindow(window->GetHWND())) ::DestroyWindow(window->GetHWND());
@@ -26,9 +21,9 @@ protected:
     }
 
     // Creates the window at (100, 100), in front and with the keyboard focus.
-    HWND Open(const wchar_t* skin = L"window.xml") {
+    HWND Open(const wchar_t* skin = L"window.xml", DWORD style = WS_POPUP) {
         window = std::make_unique<SkinTestWindow>(skin);
-        HWND hWnd = window->Create(nullptr, L"skin test", WS_POPUP, 0, 0, 0, 0, 0);
+        HWND hWnd = window->Create(nullptr, L"skin test", style, 0, 0, 0, 0, 0);
         if (!hWnd) return nullptr;
         ::SetWindowPos(hWnd, HWND_TOP, 100, 100, 0, 0, SWP_NOSIZE);
         window->ShowWindow(true, true);
@@ -319,29 +314,7 @@ TEST_F(SkinWindowTest, CaptionDragsTheWindowButNotFromItsButtons) {
     POINT close = window->ScreenCenter(L"closebtn");
     EXPECT_EQ(::SendMessageW(hWnd, WM_NCHITTEST, 0, MAKELPARAM(close.x, close.y)), HTCLIENT);
     EXPECT_EQ(::SendMessageW(hWnd, WM_NCHITTEST, 0, MAKELPARAM(150, 200)), HTCLIENT);
-    MoveMouse(POINT{150, 110});
-    // The system's move loop runs inside this thread's message dispatch until the button is
-    // released, so the rest of the drag comes from another thread, as from the user.
-    std::atomic<bool> released{false};
-    std::thread user([&released] {
-        ::Sleep(300);
-        for (int step = 1; step <= 4; ++step) {
-            ::SetCursorPos(150 + 10 * step, 110 + 5 * step);
-            ::Sleep(100);
-        }
-        INPUT input = {};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        ::SendInput(1, &input, sizeof(input));
-        released = true;
-    });
-    INPUT down = {};
-    down.type = INPUT_MOUSE;
-    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    ::SendInput(1, &down, sizeof(down));
-    PumpUntil([&] { return released.load(); });
-    user.join();
-    Settle();
+    Drag(POINT{150, 110}, POINT{190, 130});
     RECT rc;
     ::GetWindowRect(hWnd, &rc);
     EXPECT_EQ(rc.left, 140);
@@ -349,6 +322,156 @@ TEST_F(SkinWindowTest, CaptionDragsTheWindowButNotFromItsButtons) {
     // The close button closes the window.
     Click(window->ScreenCenter(L"closebtn"));
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hWnd); }));
+}
+
+// A window of the product's kind: it deletes itself when it ends and counts that.
+class SelfDeletingWindow : public SkinTestWindow {
+public:
+    SelfDeletingWindow(const wchar_t* skin, int* finals, int* destroyed)
+        : SkinTestWindow(skin), m_finals(finals), m_destroyed(destroyed) {}
+    ~SelfDeletingWindow() override { ++*m_destroyed; }
+    void OnFinalMessage(HWND hWnd) override {
+        SkinTestWindow::OnFinalMessage(hWnd);
+        ++*m_finals;
+        delete this;
+    }
+
+private:
+    int* m_finals;
+    int* m_destroyed;
+};
+
+TEST_F(SkinWindowTest, FailedCreationEndsASelfDeletingWindowOnceWhateverTheCause) {
+    struct Case {
+        const wchar_t* skin;
+        DWORD style;
+        bool failAfterBuild;
+    };
+    // A missing skin, a child without a parent (refused before the window exists), and a skin
+    // built before the window's own set-up fails.
+    for (const Case& c :
+         {Case{L"nothere.xml", WS_POPUP, false}, Case{L"window.xml", WS_CHILD, false},
+          Case{L"window.xml", WS_POPUP, true}}) {
+        int finals = 0, destroyed = 0;
+        auto* w = new SelfDeletingWindow(c.skin, &finals, &destroyed);
+        w->failAfterBuild = c.failAfterBuild;
+        EXPECT_EQ(w->Create(nullptr, L"", c.style, 0, 0, 0, 0, 0), nullptr);
+        EXPECT_EQ(finals, 1);
+        EXPECT_EQ(destroyed, 1);
+        EXPECT_EQ(::FindWindowW(L"NTSkinTestWindow", nullptr), nullptr);
+    }
+    // A window that does not delete itself can be created again after a failure.
+    window = std::make_unique<SkinTestWindow>(L"window.xml");
+    window->failAfterBuild = true;
+    EXPECT_EQ(window->Create(nullptr, L"", WS_POPUP, 0, 0, 0, 0, 0), nullptr);
+    window->failAfterBuild = false;
+    EXPECT_NE(window->Create(nullptr, L"", WS_POPUP, 0, 0, 0, 0, 0), nullptr);
+    EXPECT_EQ(window->finalMessages, 1);
+}
+
+TEST_F(SkinWindowTest, ConsumedEscapeKeepsEnterAndTab) {
+    HWND hWnd = Open();
+    ASSERT_NE(hWnd, nullptr);
+    window->consumeEscape = true;
+    auto* first = dynamic_cast<CEditUI*>(window->Find(L"first_edt"));
+    auto* second = dynamic_cast<CEditUI*>(window->Find(L"second_edt"));
+    Click(window->ScreenCenter(L"first_edt"));
+    TypeText(L"ab");
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(::IsWindow(hWnd));
+    EXPECT_EQ(first->GetText(), L"ab");
+    PressKey(VK_RETURN);
+    EXPECT_EQ(window->log.Count(L"click:ok_btn"), 1);
+    PressKey(VK_TAB);
+    EXPECT_EQ(::GetFocus(), second->GetNativeWindow());
+    // The same with the window itself holding the keyboard focus.
+    ::SetFocus(hWnd);
+    ASSERT_EQ(::GetFocus(), hWnd);
+    PressKey(VK_ESCAPE);
+    EXPECT_TRUE(::IsWindow(hWnd));
+    PressKey(VK_RETURN);
+    EXPECT_EQ(window->log.Count(L"click:ok_btn"), 2);
+    PressKey(VK_TAB);
+    EXPECT_EQ(::GetFocus(), first->GetNativeWindow());
+    EXPECT_EQ(window->closeRequests, 0);
+}
+
+TEST_F(SkinWindowTest, CaretReturnsToItsEditWhenTheWindowIsActivatedAgain) {
+    HWND hWnd = Open();
+    ASSERT_NE(hWnd, nullptr);
+    auto* second = dynamic_cast<CEditUI*>(window->Find(L"second_edt"));
+    Click(window->ScreenCenter(L"second_edt"));
+    TypeText(L"ab");
+    // Another window comes to the front and goes again, as with Alt+Tab.
+    SkinTestWindow other(L"menu.xml");
+    ASSERT_NE(other.Create(nullptr, L"other", WS_POPUP | WS_VISIBLE, 0, 600, 500, 0, 0), nullptr);
+    ::SetForegroundWindow(other.GetHWND());
+    Settle();
+    ASSERT_NE(::GetFocus(), second->GetNativeWindow());
+    ::SetForegroundWindow(hWnd);
+    Settle();
+    EXPECT_EQ(::GetFocus(), second->GetNativeWindow());
+    TypeText(L"c");
+    EXPECT_EQ(second->GetText(), L"abc");
+    ::DestroyWindow(other.GetHWND());
+}
+
+TEST_F(SkinWindowTest, WindowButtonsHandledByTheWindowAndTheBaseActOnce) {
+    HWND hWnd = Open(L"window.xml", WS_POPUP | WS_MINIMIZEBOX);
+    ASSERT_NE(hWnd, nullptr);
+    window->handleWindowButtons = true;
+    window->keepOpenOnClose = true;
+    Click(window->ScreenCenter(L"closebtn"));
+    Settle();
+    EXPECT_EQ(window->closeRequests, 1);
+    Click(window->ScreenCenter(L"minbtn"));
+    EXPECT_TRUE(PumpUntil([&] { return ::IsIconic(hWnd) != FALSE; }));
+    EXPECT_EQ(window->minimizeCommands, 1);
+}
+
+TEST_F(SkinWindowTest, ButtonEnabledAgainUnderAStillPointerShowsItsHover) {
+    ASSERT_NE(Open(), nullptr);
+    CControlUI* ok = window->Find(L"ok_btn");
+    POINT center = window->ScreenCenter(L"ok_btn");
+    POINT left{center.x - 30, center.y};
+    MoveMouse(center);
+    EXPECT_EQ(ScreenPixel(left), 0x405060u);
+    ok->SetEnabled(false);
+    Settle();
+    EXPECT_EQ(ScreenPixel(left), 0x102030u);
+    ok->SetEnabled(true);
+    Settle();
+    EXPECT_EQ(ScreenPixel(left), 0x405060u);
+    MouseButton(true);
+    MouseButton(false);
+    EXPECT_EQ(window->log.Count(L"click:ok_btn"), 1);
+}
+
+TEST_F(SkinWindowTest, CaptionDoubleClickCanBeMadeToDoNothing) {
+    // A window with the system's maximize box, as the product's are created.
+    HWND hWnd = Open(L"window.xml", WS_OVERLAPPEDWINDOW);
+    ASSERT_NE(hWnd, nullptr);
+    auto doubleClick = [] {
+        MoveMouse(POINT{150, 110});
+        INPUT input[4] = {};
+        for (int i = 0; i < 4; ++i) {
+            input[i].type = INPUT_MOUSE;
+            input[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+        }
+        ::SendInput(4, input, sizeof(INPUT));
+        Settle();
+    };
+    doubleClick();
+    EXPECT_TRUE(::IsZoomed(hWnd));
+    ::ShowWindow(hWnd, SW_RESTORE);
+    Settle();
+    window->ignoreCaptionDoubleClick = true;
+    doubleClick();
+    EXPECT_FALSE(::IsZoomed(hWnd));
+    RECT rc;
+    ::GetWindowRect(hWnd, &rc);
+    EXPECT_EQ(rc.left, 100);
+    EXPECT_EQ(rc.right - rc.left, 400);
 }
 
 }  // namespace
