@@ -10,6 +10,7 @@
 #include "support/scratchfolder.h"
 #include "uploader/service/compressphoto.h"
 #include "uploader/service/encrypt.h"
+#include "uploader/service/filehandle.h"
 #include "uploader/service/texts.h"
 #include "uploader/service/uploadworker.h"
 
@@ -337,6 +338,30 @@ TEST_F(UploadWorkerTest, UnloadablePhotoSendsNothing) {
     ASSERT_TRUE(WriteFileBytes(fake, "GIF89a but not really"));
     CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
     Run(c, fake, L"A123");
+    EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:-1"}));
+    EXPECT_TRUE(Posts().empty());
+    EXPECT_EQ(JudgeUpload(c.doneResult, c.response), UploadVerdict::Failed);
+}
+
+TEST_F(UploadWorkerTest, StaleCompressedCopyIsNeverSent) {
+    // A copy left by an earlier attempt for another student, held open by another program,
+    // with the temporary folder blocked as well: the new photo cannot be written anywhere.
+    std::wstring source = dir.Path() + L"\\stale_worker.png";
+    ASSERT_TRUE(WritePicture(source, 120, 90, L"png"));
+    std::wstring stale = dir.Path() + L"\\stale_worker_CompPic.jpg";
+    ASSERT_TRUE(WritePicture(stale, 40, 30, L"jpeg"));
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, temp);
+    std::wstring tempCopy = std::wstring(temp) + L"stale_worker_CompPic.jpg";
+    DeleteFileW(tempCopy.c_str());
+    ASSERT_TRUE(CreateDirectoryW(tempCopy.c_str(), nullptr));
+    CFileHandle lock(CreateFileW(stale.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(lock.IsValid());
+
+    CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
+    Run(c, source, L"A123");
+    RemoveDirectoryW(tempCopy.c_str());
     EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:-1"}));
     EXPECT_TRUE(Posts().empty());
     EXPECT_EQ(JudgeUpload(c.doneResult, c.response), UploadVerdict::Failed);
