@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "common/util/ntstringconvert.h"
 #include "recorders.h"
 #include "support/simlane.h"
 #include "testfiles.h"
@@ -222,17 +223,17 @@ protected:
 };
 
 TEST_F(UploadWorkerTest, BothServersGetThePhoto) {
-    // Noise keeps the JPEG large enough (a body above 1 MiB) for libcurl to ask for a
-    // 100-continue unless told not to.
-    std::wstring large = dir.Path() + L"\\noise.bmp";
+    // "淺" ends in the byte of a backslash in code page 936; noise keeps the JPEG large enough
+    // (a body above 1 MiB) for libcurl to ask for a 100-continue unless told not to.
+    std::wstring large = dir.Path() + L"\\淺色.bmp";
     ASSERT_TRUE(WriteNoisePicture(large, 1000, 1000));
     CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
     Run(c, large, L"A123");
     EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
     EXPECT_EQ(JudgeUpload(c.doneResult, c.response), UploadVerdict::Succeeded) << c.response;
-    EXPECT_EQ(c.compressedPath, dir.Path() + L"\\noise_CompPic.jpg");
-    EXPECT_EQ(c.uploadedName, "noise_CompPic.jpg");
-    const std::string sentName = "noise_CompPic.jpg";
+    EXPECT_EQ(c.compressedPath, dir.Path() + L"\\淺色_CompPic.jpg");
+    EXPECT_EQ(c.uploadedName, CNTStringConvert::UnicodeToAnsi(L"淺色_CompPic.jpg"));
+    const std::string sentName = CNTStringConvert::UnicodeToUTF8(L"淺色_CompPic.jpg");
     EXPECT_EQ(c.progress.Entries().back(), L"已完成:100%");
 
     std::vector<SimRecord> sent = sim.Requests();

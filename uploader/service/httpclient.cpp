@@ -67,8 +67,11 @@ CURLcode HttpPostPhoto(const std::string& url, const std::string& filePath,
 
     curl_httppost* first = nullptr;
     curl_httppost* last = nullptr;
+    // The file part is named explicitly: libcurl would cut the path at its last 0x5C byte,
+    // which in a double-byte code page may be half of a character.
     curl_formadd(&first, &last, CURLFORM_COPYNAME, "file", CURLFORM_FILE, filePath.c_str(),
-                 CURLFORM_CONTENTTYPE, "image/jpeg", CURLFORM_END);
+                 CURLFORM_FILENAME, bufferName.c_str(), CURLFORM_CONTENTTYPE, "image/jpeg",
+                 CURLFORM_END);
     curl_formadd(&first, &last, CURLFORM_COPYNAME, "file", CURLFORM_BUFFER, bufferName.c_str(),
                  CURLFORM_BUFFERPTR, buffer, CURLFORM_BUFFERLENGTH, bufferLength, CURLFORM_END);
     FormHandle form(first);

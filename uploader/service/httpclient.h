@@ -17,8 +17,8 @@ using HttpProgressFn = int (*)(void* argument, double downloadTotal, double down
 CURLcode HttpGet(const std::string& url, std::string& response, HttpProgressFn progress,
                  void* progressArgument);
 
-// Multipart POST with two parts named "file": the file at `filePath` (ANSI) as image/jpeg,
-// then `bufferLength` bytes at `buffer` under the file name `bufferName`. No time-out: it
+// Multipart POST with two parts named "file", both under the file name `bufferName`: the file
+// at `filePath` (ANSI) as image/jpeg, then `bufferLength` bytes at `buffer`. No time-out: it
 // ends early only through `progress`.
 CURLcode HttpPostPhoto(const std::string& url, const std::string& filePath,
                        const std::string& bufferName, long bufferLength, const char* buffer,
