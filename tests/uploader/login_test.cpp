@@ -196,7 +196,8 @@ TEST_F(LoginWorkerTest, SignInFailures) {
         {"reply", R"("body": "{\"xsid\": null, \"message\": \"\u8d26\u53f7\u5df2\u51bb\u7ed3\"}")",
          L"账号已冻结"},
         {"reply", R"("body": "{\"jid\": \"44\"}")", texts::kWrongCredentials},
-        {"reply", R"("body": "{\"xsid\": 12, \"jid\": \"44\"}")", texts::kWrongCredentials},
+        {"reply", R"("body": "{\"xsid\": [12], \"jid\": \"44\"}")", texts::kWrongCredentials},
+        {"reply", R"("body": "{\"xsid\": \"XS1\", \"jid\": {}}")", texts::kWrongCredentials},
         {"reply", R"("body": "[\"xsid\"]")", texts::kWrongCredentials},
         {"reply", R"("body": "{\"message\": 5}")", texts::kWrongCredentials},
     };
@@ -207,6 +208,22 @@ TEST_F(LoginWorkerTest, SignInFailures) {
             << c.kind << " " << c.extra;
         EXPECT_EQ(sim.Requests().size(), 1u);
     }
+}
+
+TEST_F(LoginWorkerTest, NumericTicketAndAccountCountWithTheirDigits) {
+    ASSERT_TRUE(sim.Fixture(R"({"accounts": [{"username": "lihua", "password": "Pass1234",
+        "xsid": "730021", "jid": "4401031987", "extension": "s3"}]})"));
+    ASSERT_TRUE(sim.Fault("/sso/authorize", "reply",
+                          R"("body": "{\"xsid\": 730021, \"jid\": 4401031987}")"));
+    Run("lihua", "Pass1234", kLoginUserName);
+    EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
+    EXPECT_EQ(login.session.xsid, "730021");
+    EXPECT_EQ(login.session.jid, "4401031987");
+    std::vector<SimRecord> sent = sim.Requests();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_NE(sent[1].path.find("&xsid=730021&jid=4401031987"), std::string::npos);
+    std::wstring hint;
+    EXPECT_TRUE(JudgeRoleCheck(login.doneResult, login.response, hint));
 }
 
 TEST_F(LoginWorkerTest, UsernameCheckFailures) {
