@@ -9,6 +9,7 @@ import io
 import json
 import os
 import socket
+import ssl
 import subprocess
 import sys
 import tempfile
@@ -478,6 +479,23 @@ class Recording(SimTest):
                 self.assertEqual(json.loads(reply.read())["extension"], "s3")
         finally:
             conn.close()
+
+    def test_same_port_answers_https_with_a_certificate_nobody_trusts(self):
+        unchecked = ssl.create_default_context()
+        unchecked.check_hostname = False
+        unchecked.verify_mode = ssl.CERT_NONE
+        conn = http.client.HTTPSConnection("127.0.0.1", PORT, timeout=10, context=unchecked)
+        try:
+            conn.request("GET", Faults.ROLE)
+            self.assertEqual(json.loads(conn.getresponse().read())["extension"], "s3")
+        finally:
+            conn.close()
+        checked = http.client.HTTPSConnection("127.0.0.1", PORT, timeout=10)
+        with self.assertRaises(ssl.SSLCertVerificationError):
+            checked.request("GET", Faults.ROLE)
+        checked.close()
+        # The refused handshake leaves the port serving plain http.
+        self.assertEqual(call("GET", Faults.ROLE)[0], 200)
 
 
 class StartUp(unittest.TestCase):

@@ -1,8 +1,16 @@
 // Sign-in: login type, digests, the three requests as sent, and every failure text.
 #include <gtest/gtest.h>
 
+#include <winsock2.h>
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <algorithm>
+#include <cstdlib>
+
 #include "common/util/ntstringconvert.h"
 #include "recorders.h"
+#include "support/filebytes.h"
 #include "support/simlane.h"
 #include "uploader/service/digest.h"
 #include "uploader/service/logintype.h"
@@ -97,6 +105,44 @@ protected:
 
     CSimLane sim;
     CRecordingLogin login;
+};
+
+// The simulator's certificate (tools/simulator/tls) among the user's trusted roots for as long
+// as the object lives.
+class CTrustedSimulatorCertificate {
+public:
+    CTrustedSimulatorCertificate() {
+        const char* source = std::getenv("NT_SOURCE_DIR");
+        std::string path =
+            "Z:" + std::string(source ? source : "") + "/tools/simulator/tls/cert.pem";
+        std::replace(path.begin(), path.end(), '/', '\\');
+        std::string pem = ReadFileBytes(CNTStringConvert::AnsiToUnicode(path.c_str()));
+        std::vector<BYTE> der(pem.size());
+        DWORD size = static_cast<DWORD>(der.size());
+        m_store =
+            CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+        if (m_store != nullptr && CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER,
+                                                       der.data(), &size, nullptr, nullptr)) {
+            CertAddEncodedCertificateToStore(m_store, X509_ASN_ENCODING, der.data(), size,
+                                             CERT_STORE_ADD_REPLACE_EXISTING, &m_cert);
+            // Written through at once, so that a store opened elsewhere sees it.
+            CertControlStore(m_store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+        }
+    }
+    ~CTrustedSimulatorCertificate() {
+        if (m_cert != nullptr && CertDeleteCertificateFromStore(m_cert)) {
+            CertControlStore(m_store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+        }
+        if (m_store != nullptr) CertCloseStore(m_store, 0);
+    }
+    CTrustedSimulatorCertificate(const CTrustedSimulatorCertificate&) = delete;
+    CTrustedSimulatorCertificate& operator=(const CTrustedSimulatorCertificate&) = delete;
+
+    bool IsTrusted() const { return m_cert != nullptr; }
+
+private:
+    HCERTSTORE m_store = nullptr;
+    const CERT_CONTEXT* m_cert = nullptr;
 };
 
 const char kSignInPath[] =
@@ -263,6 +309,41 @@ TEST_F(LoginWorkerTest, RoleCheckTransferFailureReachesTheJudgement) {
     std::wstring hint;
     EXPECT_FALSE(JudgeRoleCheck(login.doneResult, login.response, hint));
     EXPECT_EQ(hint, texts::kNetworkProblem);
+}
+
+TEST_F(LoginWorkerTest, ServerCertificatesAreCheckedOnlyWhenConfigured) {
+    // The simulator answers https with a self-signed certificate that no trust store knows.
+    std::string https = "https" + sim.Base().substr(4);
+    login.session.serviceBase = https;
+    Run("lihua", "Pass1234", kLoginUserName);
+    EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
+    EXPECT_EQ(sim.Requests().size(), 3u);
+
+    CRecordingLogin checked;
+    checked.session.serviceBase = https;
+    checked.session.verifyServers = true;
+    checked.userName = "lihua";
+    checked.password = "Pass1234";
+    CWorkerThread worker;
+    ASSERT_TRUE(worker.Start(&LoginWorker, &checked, checked.flags));
+    worker.Join();
+    EXPECT_EQ(
+        checked.log.Entries(),
+        (std::vector<std::wstring>{std::wstring(L"hint:") + texts::kNetworkProblem, L"failed"}));
+    // Refused before the request: the password digests never left the machine.
+    EXPECT_EQ(sim.Requests().size(), 3u);
+
+    // A certificate the system trusts passes.
+    CTrustedSimulatorCertificate trust;
+    ASSERT_TRUE(trust.IsTrusted());
+    CRecordingLogin trusted;
+    trusted.session.serviceBase = https;
+    trusted.session.verifyServers = true;
+    trusted.userName = "lihua";
+    trusted.password = "Pass1234";
+    ASSERT_TRUE(worker.Start(&LoginWorker, &trusted, trusted.flags));
+    worker.Join();
+    EXPECT_EQ(trusted.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
 }
 
 TEST(RoleJudgement, OnlyStringS3InAnyCase) {

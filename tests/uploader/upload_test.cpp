@@ -12,6 +12,7 @@
 #include "uploader/service/compressphoto.h"
 #include "uploader/service/encrypt.h"
 #include "uploader/service/filehandle.h"
+#include "uploader/service/httpclient.h"
 #include "uploader/service/texts.h"
 #include "uploader/service/uploadworker.h"
 
@@ -393,6 +394,27 @@ TEST_F(UploadWorkerTest, LookupFailureStopsBeforeSending) {
     Run(d, photo, L"A123");
     EXPECT_EQ(d.log.Entries(), (std::vector<std::wstring>{
                                    std::wstring(L"hint:") + texts::kNetworkProblem, L"stopped"}));
+}
+
+TEST_F(UploadWorkerTest, CheckedUploadNeverReachesAnUntrustedServer) {
+    // The simulator's https certificate is self-signed: trusted by nobody.
+    std::string url = "https" + sim.Base().substr(4) +
+                      "/second/api/Ef/upload?xsid=XS7f3a9c01lihua" + "&stu_id=S10001";
+    std::wstring compressed;
+    ASSERT_EQ(CompressPhoto(photo, compressed), 0);
+    std::string path = CNTStringConvert::UnicodeToAnsi(compressed.c_str());
+    std::string bytes = ReadFileBytes(compressed);
+    WorkerFlags flags;
+    for (bool verify : {false, true}) {
+        std::string response;
+        CURLcode result =
+            HttpPostPhoto(url, path, "li_CompPic.jpg", static_cast<long>(bytes.size()),
+                          bytes.data(), response, &AbortOnFlag, &flags, verify);
+        EXPECT_EQ(result == CURLE_OK, !verify);
+        EXPECT_EQ(JudgeUpload(result, response),
+                  verify ? UploadVerdict::Failed : UploadVerdict::Succeeded);
+    }
+    EXPECT_EQ(Posts().size(), 1u);
 }
 
 TEST_F(UploadWorkerTest, ClosingDuringAHungUploadEndsQuietly) {

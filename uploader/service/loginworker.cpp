@@ -13,7 +13,7 @@ const char kSignSalt[] = "718vok";
 
 CURLcode Get(CLoginContext& c, const std::string& url) {
     c.response.clear();
-    return HttpGet(url, c.response, &AbortOnFlag, &c.flags);
+    return HttpGet(url, c.response, &AbortOnFlag, &c.flags, c.session.verifyServers);
 }
 
 bool Closing(const CLoginContext& c) { return c.flags.closing.load() != 0; }

@@ -10,7 +10,7 @@ namespace {
 
 CURLcode Get(CUploadContext& c, const std::string& url, std::string& response) {
     response.clear();
-    return HttpGet(url, response, &AbortOnFlag, &c.flags);
+    return HttpGet(url, response, &AbortOnFlag, &c.flags, c.session.verifyServers);
 }
 
 // A member that must be a string when present: absent or null gives empty text, any other

@@ -71,7 +71,7 @@ int UploadToServer(CUploadContext& c, bool firstServer) {
 
     c.lastPercent = -1;
     return HttpPostPhoto(url, compressedAnsi, c.uploadedName, static_cast<long>(bytes.size()),
-                         bytes.data(), c.response, &UploadProgress, &c);
+                         bytes.data(), c.response, &UploadProgress, &c, c.session.verifyServers);
 }
 
 int UploadPercent(double uploadTotal, double uploadNow) {
