@@ -179,11 +179,11 @@ def _file_name(raw):
 
 
 def _well_formed(parts):
-    """Two JPEG parts named "file", both image/jpeg under the same file name."""
+    """Two parts named "file", both image/jpeg under a file name the server can store, the
+    first a JPEG."""
     return (len(parts) == 2
-            and all(p["name"] == "file" and p["content_type"] == "image/jpeg" for p in parts)
-            and _file_name(parts[0]["filename_bytes"]) is not None
-            and parts[0]["filename_bytes"] == parts[1]["filename_bytes"]
+            and all(p["name"] == "file" and p["content_type"] == "image/jpeg"
+                    and _file_name(p["filename_bytes"]) is not None for p in parts)
             and parts[0]["data"].startswith(b"\xff\xd8\xff"))
 
 
