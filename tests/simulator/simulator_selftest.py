@@ -9,6 +9,7 @@ import io
 import json
 import os
 import socket
+import ssl
 import subprocess
 import sys
 import tempfile
@@ -155,6 +156,15 @@ class SignIn(SimTest):
         self.assertEqual(recorded[0]["path"], raw.decode("latin-1"))
         self.assertEqual(base64.b64decode(recorded[1]["path_b64"]), escaped)
 
+    def test_only_digests_of_the_gbk_password_count(self):
+        control("fixture", {"accounts": [{"username": "pierre", "password": "Café",
+                                          "xsid": "XSp", "jid": "44", "extension": "s3"}]})
+        for encoding in ("utf-8", "cp1252"):
+            path = sign_in_path("pierre", "Café", encoding=encoding)
+            self.assertIsNone(json.loads(raw_request(path)[2])["xsid"], encoding)
+        path = sign_in_path("pierre", "Café", encoding="gbk")
+        self.assertEqual(json.loads(raw_request(path)[2])["xsid"], "XSp")
+
     def test_user_name_check_verifies_sign(self):
         sign = hashlib.md5(b"4401031987" + LIHUA.encode() + b"718vok").hexdigest()
         ok = get_json("/api/CheckLogin/checkUsername?sign=%s&xsid=%s&jid=4401031987"
@@ -221,11 +231,10 @@ class Upload(SimTest):
     def test_first_server_wants_the_buffer_part_scrambled(self):
         target = b"/first/index.php?xsid=" + LIHUA.encode() + b"&student_id=S10001&action=upload"
         ok = self.post(target, [(b"file", b"li_CompPic.jpg", b"image/jpeg", PHOTO),
-                                (b"file", b"li_CompPic.jpg", b"application/octet-stream",
-                                 scramble(PHOTO))])
+                                (b"file", b"li_CompPic.jpg", b"image/jpeg", scramble(PHOTO))])
         self.assertEqual(ok["errorCode"], 0)
         plain = self.post(target, [(b"file", b"li_CompPic.jpg", b"image/jpeg", PHOTO),
-                                   (b"file", b"li_CompPic.jpg", None, PHOTO)])
+                                   (b"file", b"li_CompPic.jpg", b"image/jpeg", PHOTO)])
         self.assertEqual((plain["errorCode"], plain["errorMessage"]), (5, "上传文件校验失败"))
 
     def test_scrambling_twice_gives_the_input_back(self):
@@ -238,14 +247,14 @@ class Upload(SimTest):
 
     def test_second_server_records_both_parts(self):
         target = b"/second/api/Ef/upload?xsid=" + LIHUA.encode() + b"&stu_id=S10001"
-        reply = self.post(target, [(b"file", b"D:\\photos\\li_CompPic.jpg", b"image/jpeg", PHOTO),
-                                   (b"file", b"li_CompPic.jpg", None, PHOTO)])
-        self.assertEqual(reply["data"], {"student_id": "S10001", "file_name": "li_CompPic.jpg",
+        name = "淺色_CompPic.jpg".encode("gbk")
+        reply = self.post(target, [(b"file", name, b"image/jpeg", PHOTO),
+                                   (b"file", name, b"image/jpeg", PHOTO)])
+        self.assertEqual(reply["data"], {"student_id": "S10001", "file_name": "淺色_CompPic.jpg",
                                          "size": len(PHOTO)})
         parts = requests()[0]["parts"]
         self.assertEqual([(p["name"], p["filename"], p["content_type"]) for p in parts],
-                         [("file", "D:\\photos\\li_CompPic.jpg", "image/jpeg"),
-                          ("file", "li_CompPic.jpg", "")])
+                         [("file", "淺色_CompPic.jpg", "image/jpeg")] * 2)
         self.assertEqual([base64.b64decode(p["data_b64"]) for p in parts], [PHOTO, PHOTO])
 
     def test_refusals(self):
@@ -253,8 +262,21 @@ class Upload(SimTest):
         one_part = self.post(target % b"S10001", [(b"file", b"a.jpg", b"image/jpeg", PHOTO)])
         self.assertEqual(one_part["errorCode"], 4)
         other_school = self.post(target % b"S20001", [(b"file", b"a.jpg", b"image/jpeg", PHOTO),
-                                                      (b"file", b"a.jpg", None, PHOTO)])
+                                                      (b"file", b"a.jpg", b"image/jpeg", PHOTO)])
         self.assertEqual(other_school["errorCode"], 6)
+        # Like the real servers: two parts, both image/jpeg under a GBK file name without a
+        # path, the first a JPEG.
+        good = (b"file", b"a.jpg", b"image/jpeg", PHOTO)
+        for parts in ([good, (b"file", b"a.jpg", None, PHOTO)],
+                      [good, (b"file", b"a.jpg", b"application/octet-stream", PHOTO)],
+                      [(b"file", b"D:\\a.jpg", b"image/jpeg", PHOTO)] * 2,
+                      [(b"file", b"a.png", b"image/jpeg", PHOTO)] * 2,
+                      [(b"file", b"a.jpg", b"image/jpeg", b"GIF89a" + PHOTO[6:])] * 2):
+            reply = self.post(target % b"S10001", parts)
+            self.assertEqual(reply["errorCode"], 4, parts[1][:3])
+        utf8 = "色.jpg".encode("utf-8")  # not GBK: its last byte pairs with "."
+        reply = self.post(target % b"S10001", [(b"file", utf8, b"image/jpeg", PHOTO)] * 2)
+        self.assertEqual(reply["errorCode"], 4)
         self.assertEqual(call("GET", "/second/api/Ef/upload")[0], 405)
 
 
@@ -456,6 +478,23 @@ class Recording(SimTest):
                 self.assertEqual(json.loads(reply.read())["extension"], "s3")
         finally:
             conn.close()
+
+    def test_same_port_answers_https_with_a_certificate_nobody_trusts(self):
+        unchecked = ssl.create_default_context()
+        unchecked.check_hostname = False
+        unchecked.verify_mode = ssl.CERT_NONE
+        conn = http.client.HTTPSConnection("127.0.0.1", PORT, timeout=10, context=unchecked)
+        try:
+            conn.request("GET", Faults.ROLE)
+            self.assertEqual(json.loads(conn.getresponse().read())["extension"], "s3")
+        finally:
+            conn.close()
+        checked = http.client.HTTPSConnection("127.0.0.1", PORT, timeout=10)
+        with self.assertRaises(ssl.SSLCertVerificationError):
+            checked.request("GET", Faults.ROLE)
+        checked.close()
+        # The refused handshake leaves the port serving plain http.
+        self.assertEqual(call("GET", Faults.ROLE)[0], 200)
 
 
 class StartUp(unittest.TestCase):

@@ -1,9 +1,11 @@
 // Local archive: folder naming, replacement by number, refusal of unsafe names.
 #include <gtest/gtest.h>
 
+#include "common/util/ntstringconvert.h"
 #include "testfiles.h"
 #include "support/filebytes.h"
 #include "support/scratchfolder.h"
+#include "uploader/service/filehandle.h"
 #include "uploader/service/photoarchive.h"
 
 namespace {
@@ -63,32 +65,79 @@ TEST_F(ArchiveTest, UploadingAgainReplacesTheArchivedCopy) {
     ASSERT_EQ(ArchiveUploadedPhoto(root, Record(L"g", L"c"), compressed, L"A123"), 0);
     ASSERT_TRUE(WriteFileBytes(compressed, "second photo"));
     ASSERT_EQ(ArchiveUploadedPhoto(root, Record(L"g", L"c"), compressed, L"a123"), 0);
-    // The file system ignores case, so the listing shows which name survived.
-    EXPECT_EQ(ListNames(root + L"\\g-c"), (std::vector<std::wstring>{L"li_CompPic-a123.jpg"}));
+    // The file system ignores case: one copy is left, whichever spelling it kept.
+    std::vector<std::wstring> names = ListNames(root + L"\\g-c");
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(CompareStringOrdinal(names[0].c_str(), -1, L"li_CompPic-a123.jpg", -1, TRUE),
+              CSTR_EQUAL);
     EXPECT_EQ(ReadFileBytes(root + L"\\g-c\\li_CompPic-a123.jpg"), "second photo");
 }
 
-TEST_F(ArchiveTest, ServerNamesCannotLeaveTheRoot) {
-    EXPECT_EQ(SafeFileName(L"..\\..\\Windows"), L".._.._Windows");
-    EXPECT_EQ(SafeFileName(L"a/b:c*d?e\"f<g>h|i\tj"), L"a_b_c_d_e_f_g_h_i_j");
-    EXPECT_EQ(SafeFileName(L"三年级"), L"三年级");
+TEST_F(ArchiveTest, NumbersNeverShareOrStealACopy) {
+    // Each number is written whole and one-to-one: "A-1" ends in "-1", "A/1" is not "A_1".
+    const wchar_t* numbers[] = {L"A-1", L"1", L"A/1", L"A_1", L"A%2F1", L"a:b*?"};
+    for (const wchar_t* number : numbers) {
+        ASSERT_TRUE(
+            WriteFileBytes(compressed, "photo of " + CNTStringConvert::UnicodeToUTF8(number)));
+        ASSERT_EQ(ArchiveUploadedPhoto(root, Record(L"g", L""), compressed, number), 0);
+    }
+    ASSERT_TRUE(WriteFileBytes(compressed, "A-1 again"));
+    ASSERT_EQ(ArchiveUploadedPhoto(root, Record(L"g", L""), compressed, L"A-1"), 0);
 
-    for (const wchar_t* grade : {L"", L".", L"..", L". .", L" "}) {
-        EXPECT_EQ(ArchiveUploadedPhoto(root, Record(grade, L""), compressed, L"A123"), -1);
+    std::wstring folder = root + L"\\g";
+    EXPECT_EQ(ListNames(folder).size(), 6u);
+    EXPECT_EQ(ReadFileBytes(folder + L"\\li_CompPic-A%2D1.jpg"), "A-1 again");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\li_CompPic-1.jpg"), "photo of 1");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\li_CompPic-A%2F1.jpg"), "photo of A/1");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\li_CompPic-A_1.jpg"), "photo of A_1");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\li_CompPic-A%252F1.jpg"), "photo of A%2F1");
+    EXPECT_EQ(ReadFileBytes(folder + L"\\li_CompPic-a%3Ab%2A%3F.jpg"), "photo of a:b*?");
+}
+
+TEST_F(ArchiveTest, FailedCopyKeepsTheEarlierCopy) {
+    std::wstring folder = root + L"\\g";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\old-A123.jpg", "old photo"));
+    {
+        // Another program holds the compressed file: it cannot be read for the copy.
+        CFileHandle lock(CreateFileW(compressed.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(lock.IsValid());
+        EXPECT_EQ(ArchiveUploadedPhoto(root, Record(L"g", L""), compressed, L"A123"), -1);
     }
-    for (const wchar_t* className : {L".", L".."}) {
-        EXPECT_EQ(ArchiveUploadedPhoto(root, Record(L"g", className), compressed, L"A123"), -1);
+    EXPECT_EQ(ListNames(folder), (std::vector<std::wstring>{L"old-A123.jpg"}));
+    EXPECT_EQ(ReadFileBytes(folder + L"\\old-A123.jpg"), "old photo");
+    EXPECT_EQ(ReadFileBytes(compressed), "new photo");
+}
+
+TEST_F(ArchiveTest, EmptyGradeKeepsItsClassFolder) {
+    ASSERT_EQ(ArchiveUploadedPhoto(root, Record(L"", L"1班"), compressed, L"C789"), 0);
+    EXPECT_EQ(ReadFileBytes(root + L"\\-1班\\li_CompPic-C789.jpg"), "new photo");
+}
+
+TEST_F(ArchiveTest, NamesThatWouldLeaveTheRootAreRefused) {
+    struct Case {
+        const wchar_t* grade;
+        const wchar_t* className;
+    } refused[] = {{L"", L""},     {L".", L""},  {L"..", L""},     {L". .", L""}, {L"..\\..", L""},
+                   {L"g", L"c/d"}, {L"C:", L""}, {L"g", L"..\\x"}, {L"g", L"C:x"}};
+    for (const Case& k : refused) {
+        EXPECT_EQ(ArchiveUploadedPhoto(root, Record(k.grade, k.className), compressed, L"A1"), -1)
+            << CNTStringConvert::UnicodeToUTF8(k.grade) << "|"
+            << CNTStringConvert::UnicodeToUTF8(k.className);
     }
+    EXPECT_TRUE(ListNames(root).empty());
     EXPECT_TRUE(FileExists(compressed));
 
-    ASSERT_EQ(ArchiveUploadedPhoto(root, Record(L"..\\..", L"c/d"), compressed, L"..\\A1"), 0);
-    EXPECT_EQ(ReadFileBytes(root + L"\\.._..-c_d\\li_CompPic-.._A1.jpg"), "new photo");
+    // Dots inside a longer name stay inside the root; other forbidden characters are escaped.
+    ASSERT_EQ(ArchiveUploadedPhoto(root, Record(L"..", L"c?"), compressed, L"..\\A1"), 0);
+    EXPECT_EQ(ReadFileBytes(root + L"\\..-c%3F\\li_CompPic-..%5CA1.jpg"), "new photo");
 }
 
 TEST_F(ArchiveTest, FailuresLeaveTheCompressedFile) {
     // A file where the folder should be: the folder cannot be made.
     ASSERT_TRUE(WriteFileBytes(root + L"\\blocked-x", "file"));
-    EXPECT_EQ(ArchiveUploadedPhoto(root, Record(L"blocked", L"x"), compressed, L"A123"), 0 - 1);
+    EXPECT_EQ(ArchiveUploadedPhoto(root, Record(L"blocked", L"x"), compressed, L"A123"), -1);
     EXPECT_TRUE(FileExists(compressed));
 
     std::wstring noDot = dir.Path() + L"\\nodot";
@@ -97,6 +146,7 @@ TEST_F(ArchiveTest, FailuresLeaveTheCompressedFile) {
     EXPECT_TRUE(FileExists(noDot));
 
     EXPECT_EQ(ArchiveUploadedPhoto(root, Record(L"g", L""), dir.Path() + L"\\gone.jpg", L"A1"), -1);
+    EXPECT_EQ(ListNames(root + L"\\g"), std::vector<std::wstring>());
     EXPECT_EQ(
         ArchiveUploadedPhoto(dir.Path() + L"\\missing\\root", Record(L"g", L""), compressed, L"A1"),
         -1);

@@ -21,9 +21,10 @@ class ConfigTest : public ::testing::Test {
 protected:
     bool Read(const std::string& bytes, std::string& base) {
         EXPECT_TRUE(WriteFileBytes(dir.Path() + L"\\config.xml", bytes));
-        return ReadServiceBase(dir.Path() + L"\\", base);
+        return ReadServiceBase(dir.Path() + L"\\", base, verify);
     }
     CScratchFolder dir{L"config"};
+    bool verify = true;
 };
 
 TEST_F(ConfigTest, ReadsTheServiceBase) {
@@ -57,7 +58,34 @@ TEST_F(ConfigTest, UnusableFilesGiveNoBase) {
     EXPECT_FALSE(Read(Utf16le("<config><SSOUrlBase></SSOUrlBase></config>"), base));
     EXPECT_FALSE(Read(Utf16le("<settings><SSOUrlBase>http://a</SSOUrlBase></settings>"), base));
     EXPECT_FALSE(Read("", base));
-    EXPECT_FALSE(ReadServiceBase(dir.Path() + L"\\missing\\", base));
+    EXPECT_FALSE(ReadServiceBase(dir.Path() + L"\\missing\\", base, verify));
+    EXPECT_FALSE(verify);
+}
+
+TEST_F(ConfigTest, CertificateCheckIsSwitchedOnOnlyByTheElement) {
+    const std::string base = "<SSOUrlBase>https://sso.example.cn</SSOUrlBase>";
+    struct Case {
+        const char* children;
+        bool verify;
+    } cases[] = {
+        {"", false},
+        {"<VerifyServerCertificate>1</VerifyServerCertificate>", true},
+        {"<VerifyServerCertificate> True </VerifyServerCertificate>", true},
+        {"<VerifyServerCertificate>0</VerifyServerCertificate>", false},
+        {"<VerifyServerCertificate>yes</VerifyServerCertificate>", false},
+        {"<VerifyServerCertificate/>", false},
+        {"<VerifyServerCertificate>1</VerifyServerCertificate>"
+         "<VerifyServerCertificate>0</VerifyServerCertificate>",
+         false},
+    };
+    for (const Case& k : cases) {
+        std::string read;
+        verify = !k.verify;
+        ASSERT_TRUE(Read(Utf16le("<config>" + base + k.children + "</config>"), read))
+            << k.children;
+        EXPECT_EQ(read, "https://sso.example.cn");
+        EXPECT_EQ(verify, k.verify) << k.children;
+    }
 }
 
 }  // namespace

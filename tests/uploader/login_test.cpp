@@ -1,8 +1,16 @@
 // Sign-in: login type, digests, the three requests as sent, and every failure text.
 #include <gtest/gtest.h>
 
+#include <winsock2.h>
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <algorithm>
+#include <cstdlib>
+
 #include "common/util/ntstringconvert.h"
 #include "recorders.h"
+#include "support/filebytes.h"
 #include "support/simlane.h"
 #include "uploader/service/digest.h"
 #include "uploader/service/logintype.h"
@@ -99,6 +107,44 @@ protected:
     CRecordingLogin login;
 };
 
+// The simulator's certificate (tools/simulator/tls) among the user's trusted roots for as long
+// as the object lives.
+class CTrustedSimulatorCertificate {
+public:
+    CTrustedSimulatorCertificate() {
+        const char* source = std::getenv("NT_SOURCE_DIR");
+        std::string path =
+            "Z:" + std::string(source ? source : "") + "/tools/simulator/tls/cert.pem";
+        std::replace(path.begin(), path.end(), '/', '\\');
+        std::string pem = ReadFileBytes(CNTStringConvert::AnsiToUnicode(path.c_str()));
+        std::vector<BYTE> der(pem.size());
+        DWORD size = static_cast<DWORD>(der.size());
+        m_store =
+            CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+        if (m_store != nullptr && CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER,
+                                                       der.data(), &size, nullptr, nullptr)) {
+            CertAddEncodedCertificateToStore(m_store, X509_ASN_ENCODING, der.data(), size,
+                                             CERT_STORE_ADD_REPLACE_EXISTING, &m_cert);
+            // Written through at once, so that a store opened elsewhere sees it.
+            CertControlStore(m_store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+        }
+    }
+    ~CTrustedSimulatorCertificate() {
+        if (m_cert != nullptr && CertDeleteCertificateFromStore(m_cert)) {
+            CertControlStore(m_store, 0, CERT_STORE_CTRL_COMMIT, nullptr);
+        }
+        if (m_store != nullptr) CertCloseStore(m_store, 0);
+    }
+    CTrustedSimulatorCertificate(const CTrustedSimulatorCertificate&) = delete;
+    CTrustedSimulatorCertificate& operator=(const CTrustedSimulatorCertificate&) = delete;
+
+    bool IsTrusted() const { return m_cert != nullptr; }
+
+private:
+    HCERTSTORE m_store = nullptr;
+    const CERT_CONTEXT* m_cert = nullptr;
+};
+
 const char kSignInPath[] =
     "/sso/authorize?logintype=username&response_type=xsid&client_id=ime_upload_tool"
     "&username=lihua&password=wemp&sha1shadow=92c8b10157e05856af182a643de7dcea14472f74"
@@ -131,11 +177,12 @@ TEST_F(LoginWorkerTest, DigestsCoverTheAnsiBytesOfThePassword) {
     EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
     std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 3u);
-    const char* digests = GetACP() == 936 ? "&sha1shadow=f786a0b8e35416520d2c56f8e73781e57fd55ab5"
-                                            "&md5shadow=eb7ef4145766ca6b5af3f53e60e2f290"
-                                          : "&sha1shadow=edbacf29f6535b65c394bfefa723cf4616f2cf64"
-                                            "&md5shadow=355c5442233eb033103eb7e1255a17db";
-    EXPECT_NE(sent[0].path.find(digests), std::string::npos) << sent[0].path;
+    // The tools' users run Chinese Windows: "é" is A8 A6 in code page 936.
+    ASSERT_EQ(GetACP(), 936u);
+    EXPECT_NE(sent[0].path.find("&sha1shadow=f786a0b8e35416520d2c56f8e73781e57fd55ab5"
+                                "&md5shadow=eb7ef4145766ca6b5af3f53e60e2f290"),
+              std::string::npos)
+        << sent[0].path;
 }
 
 TEST_F(LoginWorkerTest, LoginTypeChoosesThePath) {
@@ -195,7 +242,8 @@ TEST_F(LoginWorkerTest, SignInFailures) {
         {"reply", R"("body": "{\"xsid\": null, \"message\": \"\u8d26\u53f7\u5df2\u51bb\u7ed3\"}")",
          L"账号已冻结"},
         {"reply", R"("body": "{\"jid\": \"44\"}")", texts::kWrongCredentials},
-        {"reply", R"("body": "{\"xsid\": 12, \"jid\": \"44\"}")", texts::kWrongCredentials},
+        {"reply", R"("body": "{\"xsid\": [12], \"jid\": \"44\"}")", texts::kWrongCredentials},
+        {"reply", R"("body": "{\"xsid\": \"XS1\", \"jid\": {}}")", texts::kWrongCredentials},
         {"reply", R"("body": "[\"xsid\"]")", texts::kWrongCredentials},
         {"reply", R"("body": "{\"message\": 5}")", texts::kWrongCredentials},
     };
@@ -206,6 +254,22 @@ TEST_F(LoginWorkerTest, SignInFailures) {
             << c.kind << " " << c.extra;
         EXPECT_EQ(sim.Requests().size(), 1u);
     }
+}
+
+TEST_F(LoginWorkerTest, NumericTicketAndAccountCountWithTheirDigits) {
+    ASSERT_TRUE(sim.Fixture(R"({"accounts": [{"username": "lihua", "password": "Pass1234",
+        "xsid": "730021", "jid": "4401031987", "extension": "s3"}]})"));
+    ASSERT_TRUE(sim.Fault("/sso/authorize", "reply",
+                          R"("body": "{\"xsid\": 730021, \"jid\": 4401031987}")"));
+    Run("lihua", "Pass1234", kLoginUserName);
+    EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
+    EXPECT_EQ(login.session.xsid, "730021");
+    EXPECT_EQ(login.session.jid, "4401031987");
+    std::vector<SimRecord> sent = sim.Requests();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_NE(sent[1].path.find("&xsid=730021&jid=4401031987"), std::string::npos);
+    std::wstring hint;
+    EXPECT_TRUE(JudgeRoleCheck(login.doneResult, login.response, hint));
 }
 
 TEST_F(LoginWorkerTest, UsernameCheckFailures) {
@@ -239,10 +303,47 @@ TEST_F(LoginWorkerTest, RoleCheckTransferFailureReachesTheJudgement) {
     Run("lihua", "Pass1234", kLoginUserName);
     std::vector<std::wstring> calls = Calls();
     ASSERT_EQ(calls.size(), 3u);
-    EXPECT_NE(calls[2], L"done:0");
+    EXPECT_EQ(calls[2], L"done:" + std::to_wstring(login.doneResult));
+    EXPECT_NE(login.doneResult, 0u);
+    // The role check was answered in part: only the transfer result tells it failed.
     std::wstring hint;
-    EXPECT_FALSE(JudgeRoleCheck(18, login.response, hint));
+    EXPECT_FALSE(JudgeRoleCheck(login.doneResult, login.response, hint));
     EXPECT_EQ(hint, texts::kNetworkProblem);
+}
+
+TEST_F(LoginWorkerTest, ServerCertificatesAreCheckedOnlyWhenConfigured) {
+    // The simulator answers https with a self-signed certificate that no trust store knows.
+    std::string https = "https" + sim.Base().substr(4);
+    login.session.serviceBase = https;
+    Run("lihua", "Pass1234", kLoginUserName);
+    EXPECT_EQ(Calls(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
+    EXPECT_EQ(sim.Requests().size(), 3u);
+
+    CRecordingLogin checked;
+    checked.session.serviceBase = https;
+    checked.session.verifyServers = true;
+    checked.userName = "lihua";
+    checked.password = "Pass1234";
+    CWorkerThread worker;
+    ASSERT_TRUE(worker.Start(&LoginWorker, &checked, checked.flags));
+    worker.Join();
+    EXPECT_EQ(
+        checked.log.Entries(),
+        (std::vector<std::wstring>{std::wstring(L"hint:") + texts::kNetworkProblem, L"failed"}));
+    // Refused before the request: the password digests never left the machine.
+    EXPECT_EQ(sim.Requests().size(), 3u);
+
+    // A certificate the system trusts passes.
+    CTrustedSimulatorCertificate trust;
+    ASSERT_TRUE(trust.IsTrusted());
+    CRecordingLogin trusted;
+    trusted.session.serviceBase = https;
+    trusted.session.verifyServers = true;
+    trusted.userName = "lihua";
+    trusted.password = "Pass1234";
+    ASSERT_TRUE(worker.Start(&LoginWorker, &trusted, trusted.flags));
+    worker.Join();
+    EXPECT_EQ(trusted.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
 }
 
 TEST(RoleJudgement, OnlyStringS3InAnyCase) {

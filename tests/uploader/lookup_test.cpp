@@ -183,7 +183,10 @@ TEST_F(LookupTest, FileNumberFaultsAndOddTypes) {
         {"html404", "", texts::kWrongFileNumber},
         {"notjson", "", texts::kWrongFileNumber},
         {"refuse", R"("code": 3, "message": "x")", texts::kWrongFileNumber},
-        {"reply", R"("body": "{\"errorCode\": 0}")", texts::kWrongFileNumber},
+        // A success that names no student object is a student of another school.
+        {"reply", R"("body": "{\"errorCode\": 0}")", texts::kNotOwnStudent},
+        {"reply", R"("body": "{\"errorCode\": 0, \"data\": null}")", texts::kNotOwnStudent},
+        {"reply", R"("body": "{\"errorCode\": 0, \"data\": [\"S1\"]}")", texts::kNotOwnStudent},
         {"reply", R"("body": "{\"data\": {\"student_id\": 7, \"accessible\": true}}")",
          texts::kWrongFileNumber},
         {"reply", R"("body": "{\"data\": {\"student_id\": \"S1\", \"accessible\": \"true\"}}")",
@@ -202,10 +205,14 @@ TEST_F(LookupTest, FileNumberFaultsAndOddTypes) {
         CRecordingUpload c(Lihua());
         c.servers.second = sim.Base() + "/second";
         c.fileNumber = L"A123";
+        c.record.student_id = "stale";
         std::string response;
         EXPECT_EQ(CheckFileNumber(c, response), -1);
         EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:" + k.hint}))
             << k.kind << " " << k.extra;
+        if (k.hint == texts::kNotOwnStudent) {
+            EXPECT_NE(c.record.student_id, "stale");
+        }
     }
 }
 

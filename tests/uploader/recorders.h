@@ -33,9 +33,11 @@ public:
     void SetHintText(const std::wstring& text) override { log.Add(L"hint:" + text); }
     void NotifyLoginFailed() override { log.Add(L"failed"); }
     void NotifyWorkerDone(WPARAM result) override {
+        doneResult = result;
         log.Add(L"done:" + std::to_wstring(static_cast<long long>(result)));
     }
     CCallLog log;
+    WPARAM doneResult = 0;  // read after the worker was joined
 };
 
 class CRecordingUpload : public CUploadContext {
@@ -45,10 +47,12 @@ public:
     void SetUploadButtonText(const std::wstring& text) override { progress.Add(text); }
     void NotifyUploadStopped() override { log.Add(L"stopped"); }
     void NotifyWorkerDone(WPARAM result) override {
+        doneResult = result;
         log.Add(L"done:" + std::to_wstring(static_cast<long long>(static_cast<INT_PTR>(result))));
     }
     CCallLog log;
     CCallLog progress;
+    WPARAM doneResult = 0;  // read after the worker was joined
 };
 
 // A fault for the simulator to inject (its kind and any further JSON members) and the hint the

@@ -12,16 +12,14 @@
 
 namespace {
 
-// GDI+ saves JPEG at quality 75 when it is not told otherwise.
-constexpr long kPictureQuality = 75;
-
 struct FindCloser {
     void operator()(HANDLE h) const { FindClose(h); }
 };
 
 }  // namespace
 
-bool WritePicture(const std::wstring& path, int width, int height, const wchar_t* type) {
+bool WritePicture(const std::wstring& path, int width, int height, const wchar_t* type,
+                  long quality) {
     Gdiplus::Bitmap bitmap(width, height, PixelFormat24bppRGB);
     {
         Gdiplus::Graphics g(&bitmap);
@@ -30,7 +28,48 @@ bool WritePicture(const std::wstring& path, int width, int height, const wchar_t
         g.FillRectangle(&red, 0, 0, width, height);
         g.FillEllipse(&blue, width / 4, height / 4, width / 2 + 1, height / 2 + 1);
     }
-    return NTSaveImageToFile(&bitmap, path.c_str(), type, kPictureQuality) != 0;
+    return NTSaveImageToFile(&bitmap, path.c_str(), type, quality) != 0;
+}
+
+bool WriteNoisePicture(const std::wstring& path, int width, int height) {
+    Gdiplus::Bitmap bitmap(width, height, PixelFormat24bppRGB);
+    Gdiplus::Rect all(0, 0, width, height);
+    Gdiplus::BitmapData data;
+    if (bitmap.LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat24bppRGB, &data) !=
+        Gdiplus::Ok) {
+        return false;
+    }
+    unsigned state = 12345;
+    for (int y = 0; y < height; ++y) {
+        auto* row = static_cast<unsigned char*>(data.Scan0) + y * data.Stride;
+        for (int x = 0; x < width * 3; ++x) {
+            state = state * 1103515245u + 12345u;
+            row[x] = static_cast<unsigned char>(state >> 23);
+        }
+    }
+    bitmap.UnlockBits(&data);
+    return NTSaveImageToFile(&bitmap, path.c_str(), L"bmp", 0) != 0;
+}
+
+bool ReadJpegLayout(const std::string& bytes, JpegLayout& layout) {
+    layout = JpegLayout();
+    auto byte = [&](size_t i) {
+        return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0;
+    };
+    // Segments follow the start marker FF D8 up to the start of the scan (FF DA).
+    for (size_t i = 2; i + 4 <= bytes.size() && byte(i) == 0xFF && byte(i + 1) != 0xDA;) {
+        unsigned marker = byte(i + 1);
+        size_t length = byte(i + 2) << 8 | byte(i + 3);
+        if (marker == 0xDB && layout.firstTable.empty() && (byte(i + 4) >> 4) == 0) {
+            for (size_t k = 0; k < 64; ++k) layout.firstTable.push_back(byte(i + 5 + k));
+        }
+        if (marker >= 0xC0 && marker <= 0xC2) {
+            layout.precision = byte(i + 4);
+            layout.components = byte(i + 9);
+        }
+        i += 2 + length;
+    }
+    return layout.components != 0 && layout.firstTable.size() == 64;
 }
 
 std::vector<std::wstring> ListNames(const std::wstring& folder) {

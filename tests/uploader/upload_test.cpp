@@ -1,6 +1,9 @@
 // Compression, scrambling and the upload worker against the archive servers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "common/util/ntstringconvert.h"
 #include "recorders.h"
 #include "support/simlane.h"
 #include "testfiles.h"
@@ -8,10 +11,34 @@
 #include "support/scratchfolder.h"
 #include "uploader/service/compressphoto.h"
 #include "uploader/service/encrypt.h"
+#include "uploader/service/filehandle.h"
+#include "uploader/service/httpclient.h"
 #include "uploader/service/texts.h"
 #include "uploader/service/uploadworker.h"
 
 namespace {
+
+// The JPEG standard's luminance table scaled to quality 80 the way the IJG encoder behind GDI+
+// scales it (factor 200 - 2 * 80 percent), in the zigzag order of the file.
+std::vector<int> QualityEightyLuminanceTable() {
+    // clang-format off
+    const int standard[64] = {16, 11, 10, 16,  24,  40,  51,  61,
+                              12, 12, 14, 19,  26,  58,  60,  55,
+                              14, 13, 16, 24,  40,  57,  69,  56,
+                              14, 17, 22, 29,  51,  87,  80,  62,
+                              18, 22, 37, 56,  68, 109, 103,  77,
+                              24, 35, 55, 64,  81, 104, 113,  92,
+                              49, 64, 78, 87, 103, 121, 120, 101,
+                              72, 92, 95, 98, 112, 100, 103,  99};
+    // clang-format on
+    const int zigzag[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+                            12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+                            35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+                            58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+    std::vector<int> table;
+    for (int k : zigzag) table.push_back(std::max(1, (standard[k] * 40 + 50) / 100));
+    return table;
+}
 
 TEST(Compression, LongerSideBecomesOneThousand) {
     CScratchFolder dir(L"compress_sizes");
@@ -33,8 +60,32 @@ TEST(Compression, LongerSideBecomesOneThousand) {
         PictureSize(compressed, w, h);
         EXPECT_EQ(w, k.cw) << k.w << "x" << k.h;
         EXPECT_EQ(h, k.ch) << k.w << "x" << k.h;
-        EXPECT_EQ(ReadFileBytes(compressed).substr(0, 3), "\xFF\xD8\xFF");
+        // 24-bit colour: three components of eight bits.
+        JpegLayout jpeg;
+        ASSERT_TRUE(ReadJpegLayout(ReadFileBytes(compressed), jpeg));
+        EXPECT_EQ(jpeg.precision, 8);
+        EXPECT_EQ(jpeg.components, 3);
     }
+}
+
+TEST(Compression, QualityEighty) {
+    CScratchFolder dir(L"compress_quality");
+    std::wstring source = dir.Path() + L"\\q.png";
+    ASSERT_TRUE(WritePicture(source, 400, 300, L"png"));
+    // Wine's GDI+ (8.0) saves every JPEG at its encoder's default quality 75, whatever it is
+    // told; only where the requested quality reaches the file can it be checked there.
+    JpegLayout low, high;
+    ASSERT_TRUE(WritePicture(dir.Path() + L"\\low.jpg", 40, 30, L"jpeg", 10));
+    ASSERT_TRUE(WritePicture(dir.Path() + L"\\high.jpg", 40, 30, L"jpeg", 90));
+    ASSERT_TRUE(ReadJpegLayout(ReadFileBytes(dir.Path() + L"\\low.jpg"), low));
+    ASSERT_TRUE(ReadJpegLayout(ReadFileBytes(dir.Path() + L"\\high.jpg"), high));
+    if (low.firstTable == high.firstTable) GTEST_SKIP() << "this GDI+ ignores EncoderQuality";
+
+    std::wstring compressed;
+    ASSERT_EQ(CompressPhoto(source, compressed), 0);
+    JpegLayout jpeg;
+    ASSERT_TRUE(ReadJpegLayout(ReadFileBytes(compressed), jpeg));
+    EXPECT_EQ(jpeg.firstTable, QualityEightyLuminanceTable());
 }
 
 TEST(Compression, NamingAndOverwrite) {
@@ -173,12 +224,17 @@ protected:
 };
 
 TEST_F(UploadWorkerTest, BothServersGetThePhoto) {
+    // "淺" ends in the byte of a backslash in code page 936; noise keeps the JPEG large enough
+    // (a body above 1 MiB) for libcurl to ask for a 100-continue unless told not to.
+    std::wstring large = dir.Path() + L"\\淺色.bmp";
+    ASSERT_TRUE(WriteNoisePicture(large, 1000, 1000));
     CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
-    Run(c, photo, L"A123");
+    Run(c, large, L"A123");
     EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:0"}));
-    EXPECT_EQ(JudgeUpload(0, c.response), UploadVerdict::Succeeded) << c.response;
-    EXPECT_EQ(c.compressedPath, dir.Path() + L"\\li_CompPic.jpg");
-    EXPECT_EQ(c.uploadedName, "li_CompPic.jpg");
+    EXPECT_EQ(JudgeUpload(c.doneResult, c.response), UploadVerdict::Succeeded) << c.response;
+    EXPECT_EQ(c.compressedPath, dir.Path() + L"\\淺色_CompPic.jpg");
+    EXPECT_EQ(c.uploadedName, CNTStringConvert::UnicodeToAnsi(L"淺色_CompPic.jpg"));
+    const std::string sentName = CNTStringConvert::UnicodeToUTF8(L"淺色_CompPic.jpg");
     EXPECT_EQ(c.progress.Entries().back(), L"已完成:100%");
 
     std::vector<SimRecord> sent = sim.Requests();
@@ -192,18 +248,19 @@ TEST_F(UploadWorkerTest, BothServersGetThePhoto) {
     EXPECT_EQ(sent[3].path, "/second/api/Ef/upload?xsid=XS7f3a9c01lihua&stu_id=S10001");
 
     const std::string file = ReadFileBytes(c.compressedPath);
-    ASSERT_FALSE(file.empty());
+    ASSERT_GT(file.size(), 600000u);
     const CEncrypt scrambler;
     for (int i = 2; i < 4; ++i) {
         const SimRecord& post = sent[i];
+        EXPECT_GT(post.body.size(), 1u << 20);
         EXPECT_EQ(post.Header("Expect"), "");
         ASSERT_EQ(post.parts.size(), 2u);
         EXPECT_EQ(post.parts[0].name, "file");
-        EXPECT_EQ(post.parts[0].filename, "li_CompPic.jpg");
+        EXPECT_EQ(post.parts[0].filename, sentName);
         EXPECT_EQ(post.parts[0].contentType, "image/jpeg");
         EXPECT_EQ(post.parts[0].data, file);
         EXPECT_EQ(post.parts[1].name, "file");
-        EXPECT_EQ(post.parts[1].filename, "li_CompPic.jpg");
+        EXPECT_EQ(post.parts[1].filename, sentName);
         std::string copy = post.parts[1].data;
         if (i == 2) {
             EXPECT_NE(copy, file);
@@ -238,13 +295,21 @@ TEST_F(UploadWorkerTest, SecondServerOnlyGetsPlainParts) {
 }
 
 TEST_F(UploadWorkerTest, OnlyTheSecondServersReplyIsJudged) {
-    ASSERT_TRUE(sim.Fault("/first/index.php", "refuse", R"("code": 5)"));
-    ASSERT_TRUE(sim.Fault("/second/api/Ef/upload", "refuse", R"("code": 3, "message": "fine")"));
-    CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
-    Run(c, photo, L"A123");
-    EXPECT_EQ(c.log.Entries().back(), L"done:0");
-    EXPECT_EQ(JudgeUpload(0, c.response), UploadVerdict::Failed);
-    EXPECT_EQ(Posts().size(), 2u);
+    // The photo reaches both servers, and whatever the first says, the second decides.
+    struct Case {
+        const char* refusingServer;
+        UploadVerdict verdict;
+    } cases[] = {{"/first/index.php", UploadVerdict::Succeeded},
+                 {"/second/api/Ef/upload", UploadVerdict::Failed}};
+    for (const Case& k : cases) {
+        ASSERT_TRUE(sim.Reset());
+        ASSERT_TRUE(sim.Fault(k.refusingServer, "refuse", R"("code": 5)"));
+        CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
+        Run(c, photo, L"A123");
+        EXPECT_EQ(c.log.Entries().back(), L"done:0");
+        EXPECT_EQ(JudgeUpload(c.doneResult, c.response), k.verdict) << k.refusingServer;
+        EXPECT_EQ(Posts().size(), 2u);
+    }
 }
 
 TEST_F(UploadWorkerTest, ReplyFaults) {
@@ -265,9 +330,8 @@ TEST_F(UploadWorkerTest, ReplyFaults) {
         Run(c, photo, L"A123");
         std::vector<std::wstring> calls = c.log.Entries();
         ASSERT_EQ(calls.size(), 3u) << k.kind;
-        EXPECT_EQ(calls[2] != L"done:0", k.transferFails) << k.kind;
-        WPARAM result = k.transferFails ? 18 : 0;
-        EXPECT_EQ(JudgeUpload(result, c.response), k.verdict) << k.kind;
+        EXPECT_EQ(c.doneResult != 0, k.transferFails) << k.kind;
+        EXPECT_EQ(JudgeUpload(c.doneResult, c.response), k.verdict) << k.kind;
     }
 }
 
@@ -278,8 +342,31 @@ TEST_F(UploadWorkerTest, UnloadablePhotoSendsNothing) {
     Run(c, fake, L"A123");
     EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:-1"}));
     EXPECT_TRUE(Posts().empty());
-    EXPECT_EQ(JudgeUpload(static_cast<WPARAM>(static_cast<INT_PTR>(-1)), c.response),
-              UploadVerdict::Failed);
+    EXPECT_EQ(JudgeUpload(c.doneResult, c.response), UploadVerdict::Failed);
+}
+
+TEST_F(UploadWorkerTest, StaleCompressedCopyIsNeverSent) {
+    // A copy left by an earlier attempt for another student, held open by another program,
+    // with the temporary folder blocked as well: the new photo cannot be written anywhere.
+    std::wstring source = dir.Path() + L"\\stale_worker.png";
+    ASSERT_TRUE(WritePicture(source, 120, 90, L"png"));
+    std::wstring stale = dir.Path() + L"\\stale_worker_CompPic.jpg";
+    ASSERT_TRUE(WritePicture(stale, 40, 30, L"jpeg"));
+    wchar_t temp[MAX_PATH + 1];
+    GetTempPathW(MAX_PATH + 1, temp);
+    std::wstring tempCopy = std::wstring(temp) + L"stale_worker_CompPic.jpg";
+    DeleteFileW(tempCopy.c_str());
+    ASSERT_TRUE(CreateDirectoryW(tempCopy.c_str(), nullptr));
+    CFileHandle lock(CreateFileW(stale.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(lock.IsValid());
+
+    CRecordingUpload c(Session("XS7f3a9c01lihua", "4401031987"));
+    Run(c, source, L"A123");
+    RemoveDirectoryW(tempCopy.c_str());
+    EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:", L"done:-1"}));
+    EXPECT_TRUE(Posts().empty());
+    EXPECT_EQ(JudgeUpload(c.doneResult, c.response), UploadVerdict::Failed);
 }
 
 TEST_F(UploadWorkerTest, PathWithoutBackslashSendsNothing) {
@@ -307,6 +394,27 @@ TEST_F(UploadWorkerTest, LookupFailureStopsBeforeSending) {
     Run(d, photo, L"A123");
     EXPECT_EQ(d.log.Entries(), (std::vector<std::wstring>{
                                    std::wstring(L"hint:") + texts::kNetworkProblem, L"stopped"}));
+}
+
+TEST_F(UploadWorkerTest, CheckedUploadNeverReachesAnUntrustedServer) {
+    // The simulator's https certificate is self-signed: trusted by nobody.
+    std::string url = "https" + sim.Base().substr(4) +
+                      "/second/api/Ef/upload?xsid=XS7f3a9c01lihua" + "&stu_id=S10001";
+    std::wstring compressed;
+    ASSERT_EQ(CompressPhoto(photo, compressed), 0);
+    std::string path = CNTStringConvert::UnicodeToAnsi(compressed.c_str());
+    std::string bytes = ReadFileBytes(compressed);
+    WorkerFlags flags;
+    for (bool verify : {false, true}) {
+        std::string response;
+        CURLcode result =
+            HttpPostPhoto(url, path, "li_CompPic.jpg", static_cast<long>(bytes.size()),
+                          bytes.data(), response, &AbortOnFlag, &flags, verify);
+        EXPECT_EQ(result == CURLE_OK, !verify);
+        EXPECT_EQ(JudgeUpload(result, response),
+                  verify ? UploadVerdict::Failed : UploadVerdict::Succeeded);
+    }
+    EXPECT_EQ(Posts().size(), 1u);
 }
 
 TEST_F(UploadWorkerTest, ClosingDuringAHungUploadEndsQuietly) {

@@ -110,6 +110,7 @@ def parse_multipart(content_type, body):
                 "name": disposition.get("name", ""),
                 "filename": as_text(filename_bytes) if filename_bytes is not None else None,
                 "filename_b64": b64(filename_bytes) if filename_bytes is not None else None,
+                "filename_bytes": filename_bytes,
                 "content_type": headers.get("content-type", b"").decode("latin-1"),
                 "data": data,
             }

@@ -45,15 +45,14 @@ def refusal(code, message):
 
 
 def hex_digests(password):
-    """(sha1, md5) lower-case hex of the password in every encoding a client may have used."""
-    out = []
-    for encoding in ("gbk", "utf-8", "cp1252"):
-        try:
-            data = password.encode(encoding)
-        except UnicodeEncodeError:
-            continue
-        out.append((hashlib.sha1(data).hexdigest(), hashlib.md5(data).hexdigest()))
-    return out
+    """(sha1, md5) lower-case hex of the password's ANSI bytes, code page 936 (GBK) as on the
+    users' Chinese Windows; digests of UTF-8 or cp1252 bytes are wrong passwords to the real
+    service. None when the password has no GBK form."""
+    try:
+        data = password.encode("gbk")
+    except UnicodeEncodeError:
+        return None
+    return hashlib.sha1(data).hexdigest(), hashlib.md5(data).hexdigest()
 
 
 def _account_by_xsid(fixture, xsid):
@@ -78,7 +77,7 @@ def sign_in(fixture, query, parts, base):
     digests = (query.get(b"sha1shadow", b"").decode("latin-1"),
                query.get(b"md5shadow", b"").decode("latin-1"))
     for account in fixture.get("accounts", []):
-        if same_text(query[b"username"], account.get(field)) and digests in hex_digests(
+        if same_text(query[b"username"], account.get(field)) and digests == hex_digests(
             account.get("password", "")
         ):
             return json_reply({"xsid": account["xsid"], "jid": account["jid"],
@@ -168,6 +167,26 @@ def scramble(data):
     return x.to_bytes(len(data), "big")
 
 
+def _file_name(raw):
+    """The file name of a part as the server stores it: GBK text without a path, ending in
+    ".jpg"; None otherwise."""
+    try:
+        name = raw.decode("gbk") if raw else ""
+    except UnicodeDecodeError:
+        return None
+    ok = name.lower().endswith(".jpg") and not any(c in name for c in "\\/:")
+    return name if ok else None
+
+
+def _well_formed(parts):
+    """Two parts named "file", both image/jpeg under a file name the server can store, the
+    first a JPEG."""
+    return (len(parts) == 2
+            and all(p["name"] == "file" and p["content_type"] == "image/jpeg"
+                    and _file_name(p["filename_bytes"]) is not None for p in parts)
+            and parts[0]["data"].startswith(b"\xff\xd8\xff"))
+
+
 def _upload(fixture, xsid, student_id, parts, scrambled):
     if _account_by_xsid(fixture, xsid) is None:
         return refusal(1, MSG_SESSION)
@@ -178,10 +197,10 @@ def _upload(fixture, xsid, student_id, parts, scrambled):
         return refusal(3, MSG_NO_STUDENT)
     if student.get("accessible") is not True:
         return refusal(6, MSG_NOT_YOURS)
-    if len(parts) != 2 or any(p["name"] != "file" or p["filename"] is None for p in parts):
+    if not _well_formed(parts):
         return refusal(4, MSG_BAD_FILE)
     plain, copy = parts[0]["data"], parts[1]["data"]
-    if not plain or (scramble(copy) if scrambled else copy) != plain:
+    if (scramble(copy) if scrambled else copy) != plain:
         return refusal(5, MSG_BAD_SCRAMBLE)
     return json_reply({"errorCode": 0, "errorMessage": "", "data": {
         "student_id": student["student_id"], "file_name": parts[1]["filename"],

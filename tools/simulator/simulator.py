@@ -6,6 +6,8 @@ servers (/first, /second) and the update service (/update), all on one loopback 
   simulator.py --stop --port-file FILE
   simulator.py [--port-file FILE] ...          (foreground; prints the port)
 
+The port also answers https (tls/cert.pem, self-signed for 127.0.0.1).
+
 Control endpoints (JSON): POST /_sim/reset, GET /_sim/requests, POST /_sim/fault,
 POST /_sim/fixture, POST /_sim/shutdown. Every address may be prefixed with /_lane/<id> to use a
 private copy of the whole state.
@@ -18,6 +20,7 @@ import re
 import select
 import signal
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -57,6 +60,11 @@ class Server(ThreadingHTTPServer):
 
     def __init__(self, fixture, packages, log):
         super().__init__(("127.0.0.1", 0), Handler)
+        # The same port answers https with a self-signed certificate for 127.0.0.1, which no
+        # trust store vouches for: clients that check certificates must refuse it.
+        self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        self.tls.load_cert_chain(os.path.join(HERE, "tls", "cert.pem"),
+                                 os.path.join(HERE, "tls", "key.pem"))
         self.lanes = Lanes(fixture)
         self.packages = packages
         self.log = log
@@ -76,6 +84,21 @@ class Handler(BaseHTTPRequestHandler):
 
     def log_message(self, fmt, *args):
         self.server.write_log(fmt % args)
+
+    def setup(self):
+        # A TLS client speaks first, with a handshake record (0x16); anything else is HTTP.
+        self.handshake_failed = False
+        self.request.settimeout(self.timeout)
+        try:
+            if self.request.recv(1, socket.MSG_PEEK) == b"\x16":
+                self.request = self.server.tls.wrap_socket(self.request, server_side=True)
+        except (OSError, ssl.SSLError):
+            self.handshake_failed = True  # e.g. the client refused the certificate
+        super().setup()
+
+    def handle(self):
+        if not self.handshake_failed:
+            super().handle()
 
     def parse_request(self):
         # The base class splits the request line with str.split(), which also splits at bytes

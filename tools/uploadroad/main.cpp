@@ -92,11 +92,12 @@ public:
 bool SignIn(const std::wstring& folder, const std::wstring& user, const std::wstring& password,
             LoginSession& session) {
     CConsoleLogin login;
-    if (!ReadServiceBase(folder, login.session.serviceBase)) {
+    if (!ReadServiceBase(folder, login.session.serviceBase, login.session.verifyServers)) {
         Say(L"config.xml in " + folder + L" holds no SSOUrlBase");
         return false;
     }
-    Say(L"service base from config.xml: " + Wide(login.session.serviceBase));
+    Say(L"service base from config.xml: " + Wide(login.session.serviceBase) +
+        (login.session.verifyServers ? L" (server certificates are checked)" : L""));
     DetectLoginType(user, login.loginType);
     const wchar_t* types[] = {L"user name", L"mobile number", L"e-mail address"};
     Say(L"signing in as " + user + L" (" + types[login.loginType] + L")");

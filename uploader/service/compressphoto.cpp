@@ -26,6 +26,16 @@ std::wstring InTempFolder(const std::wstring& path) {
            (slash == std::wstring::npos ? path : path.substr(slash + 1));
 }
 
+// Saves the JPEG at `path` after removing what an earlier attempt left there, so that a
+// failed save never leaves an older photo to be taken for this one. A half-written file is
+// removed as well.
+bool SaveFresh(Gdiplus::Bitmap& bitmap, const std::wstring& path) {
+    if (!DeleteFileW(path.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+    if (NTSaveImageToFile(&bitmap, path.c_str(), L"jpeg", kJpegQuality)) return true;
+    DeleteFileW(path.c_str());
+    return false;
+}
+
 }  // namespace
 
 SIZE CompressedSize(int width, int height) {
@@ -38,24 +48,27 @@ int CompressPhoto(const std::wstring& source, std::wstring& compressed) {
     std::unique_ptr<Gdiplus::Image> image(Gdiplus::Image::FromFile(source.c_str()));
     if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetFlags() == 0) return -1;
 
-    SIZE target =
+    SIZE size =
         CompressedSize(static_cast<int>(image->GetWidth()), static_cast<int>(image->GetHeight()));
-    Gdiplus::Bitmap bitmap(target.cx, target.cy, PixelFormat24bppRGB);
+    Gdiplus::Bitmap bitmap(size.cx, size.cy, PixelFormat24bppRGB);
     {
         Gdiplus::Graphics graphics(&bitmap);
-        graphics.DrawImage(image.get(), 0, 0, target.cx, target.cy);
+        graphics.DrawImage(image.get(), 0, 0, size.cx, size.cy);
     }
     // The source stays open inside GDI+ until the image is released.
     image.reset();
 
-    compressed = CompressedName(source);
-    if (NTSaveImageToFile(&bitmap, compressed.c_str(), L"jpeg", kJpegQuality)) return 0;
-
+    std::wstring target = CompressedName(source);
+    if (SaveFresh(bitmap, target)) {
+        compressed = target;
+        return 0;
+    }
     // The photo's folder may be read-only (a CD, a share): the temporary folder still lets
     // the upload go ahead instead of failing later on a missing file.
-    std::wstring fallback = InTempFolder(compressed);
-    if (!fallback.empty() && NTSaveImageToFile(&bitmap, fallback.c_str(), L"jpeg", kJpegQuality)) {
+    std::wstring fallback = InTempFolder(target);
+    if (!fallback.empty() && SaveFresh(bitmap, fallback)) {
         compressed = fallback;
+        return 0;
     }
-    return 0;
+    return -1;
 }

@@ -6,8 +6,10 @@
 
 // Transfers of the upload tool, on libcurl's easy interface. Both return the libcurl result
 // code: 0 when the transfer completed (whatever the HTTP status), CURLE_FAILED_INIT (2) when
-// no handle could be created, any other code when the transfer did not complete. The body is
-// appended to `response`, which the caller empties first.
+// no handle could be created, any other code when the transfer did not complete (the reason
+// goes to the debug output). The body is appended to `response`, which the caller empties
+// first. With `verifyServer` an https server must show a certificate that the system's trust
+// store vouches for and that names the host; without it certificates are not checked.
 
 // libcurl progress function: returning non-zero aborts the transfer.
 using HttpProgressFn = int (*)(void* argument, double downloadTotal, double downloadNow,
@@ -15,14 +17,15 @@ using HttpProgressFn = int (*)(void* argument, double downloadTotal, double down
 
 // GET with 20-second connect and total time-outs.
 CURLcode HttpGet(const std::string& url, std::string& response, HttpProgressFn progress,
-                 void* progressArgument);
+                 void* progressArgument, bool verifyServer);
 
-// Multipart POST with two parts named "file": the file at `filePath` (ANSI) as image/jpeg,
-// then `bufferLength` bytes at `buffer` under the file name `bufferName`. No time-out: it
+// Multipart POST with two parts named "file", both under the file name `bufferName`: the file
+// at `filePath` (ANSI) as image/jpeg, then `bufferLength` bytes at `buffer`. No time-out: it
 // ends early only through `progress`.
 CURLcode HttpPostPhoto(const std::string& url, const std::string& filePath,
                        const std::string& bufferName, long bufferLength, const char* buffer,
-                       std::string& response, HttpProgressFn progress, void* progressArgument);
+                       std::string& response, HttpProgressFn progress, void* progressArgument,
+                       bool verifyServer);
 
 // libcurl write function: appends size * count bytes to the std::string at `userdata` and
 // returns count; returns (size_t)-1 (transfer error) when the data or buffer is missing.

@@ -13,7 +13,7 @@ const char kSignSalt[] = "718vok";
 
 CURLcode Get(CLoginContext& c, const std::string& url) {
     c.response.clear();
-    return HttpGet(url, c.response, &AbortOnFlag, &c.flags);
+    return HttpGet(url, c.response, &AbortOnFlag, &c.flags, c.session.verifyServers);
 }
 
 bool Closing(const CLoginContext& c) { return c.flags.closing.load() != 0; }
@@ -30,11 +30,14 @@ bool JudgeSignIn(CLoginContext& c, CURLcode result) {
         return false;
     }
     if (HasNonNull(root, "xsid")) {
-        if (!StringMember(root, "xsid", c.session.xsid)) {
+        // A ticket or account sent as a number counts with its digits.
+        if (!StringValueMember(root, "xsid", c.session.xsid) ||
+            !StringValueMember(root, "jid", c.session.jid)) {
+            c.session.xsid.clear();
+            c.session.jid.clear();
             c.SetHintText(texts::kWrongCredentials);
             return false;
         }
-        StringMember(root, "jid", c.session.jid);
         c.SetHintText(std::wstring());
         return true;
     }

@@ -13,10 +13,11 @@ constexpr UINT WM_WORKER_DONE = WM_USER + 1;
 
 // What a successful sign-in hands to the upload window.
 struct LoginSession {
-    std::string xsid;          // sign-in ticket, bytes as received
-    std::string jid;           // account identifier; its first two bytes are the province
-    std::wstring archiveRoot;  // program folder + "已上传图片", no trailing backslash
-    std::string serviceBase;   // SSOUrlBase from config.xml, ANSI
+    std::string xsid;            // sign-in ticket, bytes as received
+    std::string jid;             // account identifier; its first two bytes are the province
+    std::wstring archiveRoot;    // program folder + "已上传图片", no trailing backslash
+    std::string serviceBase;     // SSOUrlBase from config.xml, ANSI
+    bool verifyServers = false;  // check server certificates (VerifyServerCertificate)
 };
 
 // The login window's side of a sign-in. The window derives from it, fills the inputs, starts

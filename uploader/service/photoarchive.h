@@ -4,19 +4,23 @@
 
 #include "uploader/service/uploadcontext.h"
 
-// One folder or file name from text a server or the user supplied: characters Windows
-// forbids in file names (<>:"/\|?* and control characters) become "_". Never fails.
-std::wstring SafeFileName(const std::wstring& text);
+// The file number as written into archived names: "%", "-" and the characters Windows forbids
+// in file names (<>:"/\|?* and control characters) become "%XX", the hexadecimal code of the
+// character ("A/1" gives "A%2F1", "A-1" gives "A%2D1"). Different numbers never share a name,
+// and the number is always the whole text after the last "-" of a name. Never fails.
+std::wstring ArchivedNumber(const std::wstring& fileNumber);
 
-// Folder of the local archive for a student: root\grade, or root\grade-class when the class is
-// known. Returns false when the grade is empty or either name is made only of dots and spaces
-// (such a name would point at the archive root or above it).
+// Folder of the local archive for a student: root\grade-class, or root\grade when the class is
+// empty (an empty grade gives root\-class). Returns false when that name could leave the root
+// or point at it: it holds "\", "/" or ":", or is made only of dots and spaces. Other
+// characters Windows forbids, and "%", are written as in ArchivedNumber.
 bool ArchiveFolder(const std::wstring& archiveRoot, const StudentRecord& record,
                    std::wstring& folder);
 
-// Moves the uploaded compressed photo into the archive folder as name-number.ext, after
-// deleting the copies kept there for the same number (compared without regard to case).
-// Returns 0, or -1 when the folder cannot be made or listed, the name has no ".", or the copy
-// fails; the compressed file then stays where it is.
+// Moves the uploaded compressed photo into the archive folder as name-number.ext, then deletes
+// the other copies kept there for the same number (compared without regard to case). The new
+// copy is complete under a temporary name before it replaces anything, so a failed copy never
+// costs the student the copy kept before. Returns 0, or -1 when the folder cannot be made or
+// listed, the name has no ".", or the copy fails; the compressed file then stays where it is.
 int ArchiveUploadedPhoto(const std::wstring& archiveRoot, const StudentRecord& record,
                          const std::wstring& compressedPath, const std::wstring& fileNumber);

@@ -1,13 +1,29 @@
 #include "uploader/service/serviceconfig.h"
 
+#include <winsock2.h>  // before windows.h, as libcurl needs
+#include <windows.h>
+
 #include <vector>
 
 #include "common/util/ntstringconvert.h"
 #include "common/xml/ntxmlparse.h"
 #include "uploader/service/filehandle.h"
 
-bool ReadServiceBase(const std::wstring& programFolder, std::string& serviceBase) {
+namespace {
+
+bool IsOn(const std::wstring& text) {
+    size_t first = text.find_first_not_of(L" \t\r\n");
+    if (first == std::wstring::npos) return false;
+    std::wstring word = text.substr(first, text.find_last_not_of(L" \t\r\n") + 1 - first);
+    return word == L"1" || CompareStringOrdinal(word.c_str(), -1, L"true", -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+bool ReadServiceBase(const std::wstring& programFolder, std::string& serviceBase,
+                     bool& verifyServers) {
     serviceBase.clear();
+    verifyServers = false;
     std::vector<char> bytes;
     if (!ReadWholeFile(programFolder + L"config.xml", bytes)) return false;
 
@@ -21,14 +37,20 @@ bool ReadServiceBase(const std::wstring& programFolder, std::string& serviceBase
 
     CNTXMLParse xml(text.c_str());
     std::wstring value;
+    std::wstring verify;
     if (xml.FindElem(L"config")) {
         while (xml.FindChildElem()) {
-            if (xml.GetChildTagName() != L"SSOUrlBase") continue;
+            std::wstring tag = xml.GetChildTagName();
+            std::wstring* target = tag == L"SSOUrlBase"                ? &value
+                                   : tag == L"VerifyServerCertificate" ? &verify
+                                                                       : nullptr;
+            if (target == nullptr) continue;
             xml.IntoElem();
-            value = xml.GetData();
+            *target = xml.GetData();
             xml.OutOfElem();
         }
     }
+    verifyServers = IsOn(verify);
     if (value.empty()) return false;
     serviceBase = CNTStringConvert::UnicodeToAnsi(value.c_str());
     return !serviceBase.empty();

@@ -28,6 +28,15 @@ bool StringMember(const Json::Value& object, const char* key, std::string& text)
     return true;
 }
 
+bool StringValueMember(const Json::Value& object, const char* key, std::string& text) {
+    text.clear();
+    if (!HasNonNull(object, key)) return true;
+    const Json::Value& value = object[key];
+    if (value.isArray() || value.isObject()) return false;
+    text = value.asString();
+    return true;
+}
+
 bool ParseServiceReply(const std::string& body, ServiceReply& reply) {
     reply = ServiceReply();
     Json::Value root;

@@ -23,5 +23,10 @@ bool ParseJson(const std::string& body, Json::Value& root);
 // string (or `object` is not an object); `text` is then emptied.
 bool StringMember(const Json::Value& object, const char* key, std::string& text);
 
+// Member `key` of `object` as jsoncpp's string conversion gives it: a string as it is, a number
+// as its digits, a boolean as "true" or "false", null or absent as empty text. Returns false,
+// with `text` empty, for an array or an object, which have no string value.
+bool StringValueMember(const Json::Value& object, const char* key, std::string& text);
+
 // True when `object` is an object holding `key` with a value other than null.
 bool HasNonNull(const Json::Value& object, const char* key);

@@ -10,7 +10,7 @@ namespace {
 
 CURLcode Get(CUploadContext& c, const std::string& url, std::string& response) {
     response.clear();
-    return HttpGet(url, response, &AbortOnFlag, &c.flags);
+    return HttpGet(url, response, &AbortOnFlag, &c.flags, c.session.verifyServers);
 }
 
 // A member that must be a string when present: absent or null gives empty text, any other
@@ -71,11 +71,13 @@ int CheckFileNumber(CUploadContext& c, std::string& response) {
         return -1;
     }
     ServiceReply reply;
-    if (!ParseServiceReply(response, reply) || reply.errorCode != 0 || !reply.data.isObject()) {
+    if (!ParseServiceReply(response, reply) || reply.errorCode != 0) {
         c.SetLookupHint(texts::kWrongFileNumber);
         return -1;
     }
-    const Json::Value& data = reply.data;
+    // A success without a student object names no student of this school: no id, and no
+    // "accessible" to grant the upload.
+    const Json::Value data = reply.data.isObject() ? reply.data : Json::Value(Json::objectValue);
     if (!OptionalString(data, "student_id", c.record.student_id)) {
         c.SetLookupHint(texts::kWrongFileNumber);
         return -1;

@@ -63,13 +63,15 @@ int UploadToServer(CUploadContext& c, bool firstServer) {
     }
 
     c.response.clear();
-    size_t slash = compressedAnsi.rfind('\\');
-    if (slash == std::string::npos) return -1;
-    c.uploadedName = compressedAnsi.substr(slash + 1);
+    // Split before converting: in a double-byte code page the second byte of a character can
+    // be 0x5C, the byte of a backslash.
+    size_t slash = c.compressedPath.rfind(L'\\');
+    if (slash == std::wstring::npos) return -1;
+    c.uploadedName = CNTStringConvert::UnicodeToAnsi(c.compressedPath.c_str() + slash + 1);
 
     c.lastPercent = -1;
     return HttpPostPhoto(url, compressedAnsi, c.uploadedName, static_cast<long>(bytes.size()),
-                         bytes.data(), c.response, &UploadProgress, &c);
+                         bytes.data(), c.response, &UploadProgress, &c, c.session.verifyServers);
 }
 
 int UploadPercent(double uploadTotal, double uploadNow) {
