@@ -323,6 +323,9 @@ TEST_F(UploadWindowTest, PreviewFitsThePhotoIntoItsSquare) {
     EXPECT_EQ(PreviewPixel(upload, 76, 110), kPhotoRed);
     EXPECT_EQ(PreviewPixel(upload, 143, 3), kPhotoRed);
     EXPECT_EQ(PreviewPixel(upload, 150, 110), kPreviewGround);
+    // The outline closes on all four sides, over the photo too.
+    for (POINT edge : {POINT{0, 110}, POINT{219, 110}, POINT{110, 0}, POINT{110, 219}})
+        EXPECT_EQ(PreviewPixel(upload, edge.x, edge.y), 0xC6CFD8u) << edge.x << "," << edge.y;
 }
 
 TEST_F(UploadWindowTest, ShortcutIsRefusedAndCancelClearsThePreview) {
@@ -383,6 +386,26 @@ TEST_F(UploadWindowTest, UploadSucceedsAndArchivesThePhoto) {
     PictureSize(session.archiveRoot + L"\\三年级-2班\\li_CompPic-A123.jpg", width, height);
     EXPECT_EQ(width, 1000);
     EXPECT_EQ(height, 750);
+}
+
+TEST_F(UploadWindowTest, ArchiveKeepsTheNumberThePhotoWasSentFor) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
+    ui.TypeText(L"A123");
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"li.png", 400, 300)));
+    ASSERT_TRUE(sim.Fault("/first/index.php", "hang"));
+    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    // Lookups at the selection and again at the upload, then the photo to the first server.
+    ASSERT_TRUE(ui.PumpUntil([&] { return sim.Requests().size() == 5u; }));
+    // The number is edited while the photo is on its way; the reset lets the first server drop
+    // the request, and the second one accepts the photo.
+    Retype(upload, L"Archives_id_edt", L"A124");
+    ASSERT_TRUE(sim.Reset());
+    ASSERT_TRUE(ui.PumpUntil(
+        [&] { return ControlText(upload, L"SuccessUploadHint") == texts::kUploadSucceeded; }));
+    EXPECT_EQ(ListNames(session.archiveRoot + L"\\三年级-2班"),
+              std::vector<std::wstring>{L"li_CompPic-A123.jpg"});
 }
 
 TEST_F(UploadWindowTest, ServerRefusalOffersAnotherUpload) {

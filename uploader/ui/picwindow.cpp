@@ -51,9 +51,11 @@ void CPicWindow::Paint() {
                                    static_cast<INT>(at.top), static_cast<INT>(at.right - at.left),
                                    static_cast<INT>(at.bottom - at.top));
             }
+            // The outline's right and bottom lines run through the last pixel column and row;
+            // drawn with the full client size they would fall outside the window.
             Gdiplus::Pen pen(Gdiplus::Color(kFrameColour), 1);
-            graphics.DrawRectangle(&pen, 0, 0, static_cast<INT>(client.right),
-                                   static_cast<INT>(client.bottom));
+            graphics.DrawRectangle(&pen, 0, 0, static_cast<INT>(client.right - 1),
+                                   static_cast<INT>(client.bottom - 1));
         }
     }
     ::EndPaint(m_hWnd, &ps);
