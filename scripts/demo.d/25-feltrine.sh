@@ -72,6 +72,10 @@ echo "uploaded again:"
 shot $upload feltrine-6-success.png
 
 drive click $upload 570 26
-wait $tool && echo "closing the upload window ended feltrine.exe with exit code 0"
+if wait $tool; then
+  echo "closing the upload window ended feltrine.exe with exit code 0"
+else
+  echo "feltrine.exe ended with exit code $?" && exit 1
+fi
 echo "local archive on disk:"
 find "$program/已上传图片" -type f -printf '  %P (%s bytes)\n' | tee "$out/archive.txt"

@@ -199,6 +199,8 @@ TEST_F(LoginWindowTest, ClosingDuringAHungSignInEndsWithoutUploadWindow) {
     ui.PressKey(VK_RETURN);
     ui.Settle(500);
     ASSERT_TRUE(IsWindow(loginWnd));
+    // Typing meanwhile does not offer a second attempt.
+    ui.TypeText(L"5");
     EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
     EXPECT_EQ(GetClassLongPtrW(loginWnd, GCLP_HCURSOR),
               reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_WAIT)));
@@ -401,6 +403,7 @@ TEST_F(UploadWindowTest, ArchiveKeepsTheNumberThePhotoWasSentFor) {
     // The number is edited while the photo is on its way; the reset lets the first server drop
     // the request, and the second one accepts the photo.
     Retype(upload, L"Archives_id_edt", L"A124");
+    for (const wchar_t* name : kPhotoButtons) EXPECT_FALSE(ControlEnabled(upload, name)) << name;
     ASSERT_TRUE(sim.Reset());
     ASSERT_TRUE(ui.PumpUntil(
         [&] { return ControlText(upload, L"SuccessUploadHint") == texts::kUploadSucceeded; }));

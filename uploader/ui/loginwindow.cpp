@@ -50,7 +50,8 @@ void CLoginWindow::Notify(TNotifyUI& msg) {
 }
 
 void CLoginWindow::UpdateLoginButton() {
-    if (!m_userNameEdit || !m_passwordEdit) return;
+    // While a sign-in runs the button stays off whatever is typed.
+    if (!m_userNameEdit || !m_passwordEdit || m_signingIn) return;
     EnableControl(m_loginBtn,
                   !m_userNameEdit->GetText().empty() && !m_passwordEdit->GetText().empty());
 }
@@ -69,6 +70,7 @@ void CLoginWindow::OnLoginClick() {
     userName = CNTStringConvert::UnicodeToAnsi(user.c_str());
     password = CNTStringConvert::UnicodeToAnsi(pass.c_str());
     if (!m_worker.Start(&LoginWorker, static_cast<CLoginContext*>(this), flags)) return;
+    m_signingIn = true;
     EnableControl(m_loginBtn, false);
     ShowBusyCursor(true);
 }
@@ -78,11 +80,7 @@ void CLoginWindow::SetHintText(const std::wstring& text) {
 }
 
 void CLoginWindow::NotifyLoginFailed() {
-    m_dispatcher.Post([this] {
-        m_worker.Join();
-        ShowBusyCursor(false);
-        EnableControl(m_loginBtn, true);
-    });
+    m_dispatcher.Post([this] { EndSignIn(); });
 }
 
 void CLoginWindow::NotifyWorkerDone(WPARAM result) { PostMessage(WM_WORKER_DONE, result, 0); }
@@ -97,10 +95,15 @@ LRESULT CLoginWindow::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lPara
     return 0;
 }
 
-void CLoginWindow::OnWorkerDone(WPARAM result) {
+void CLoginWindow::EndSignIn() {
     m_worker.Join();
+    m_signingIn = false;
     ShowBusyCursor(false);
     EnableControl(m_loginBtn, true);
+}
+
+void CLoginWindow::OnWorkerDone(WPARAM result) {
+    EndSignIn();
     std::wstring hint;
     if (!JudgeRoleCheck(result, response, hint)) {
         ShowHint(hint);

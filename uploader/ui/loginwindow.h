@@ -36,6 +36,8 @@ private:
     void OnLoginClick();
     void UpdateLoginButton();
     void ShowHint(const std::wstring& text);
+    // The worker has ended: arrow cursor, login_btn enabled.
+    void EndSignIn();
     // Role-check judgement and hand-over, on WM_WORKER_DONE.
     void OnWorkerDone(WPARAM result);
     bool OpenUploadWindow();
@@ -48,5 +50,6 @@ private:
     CControlUI* m_passwordEdit = nullptr;
     CControlUI* m_hintLabel = nullptr;
     CWorkerThread m_worker;
+    bool m_signingIn = false;
     bool m_quitOnClose = true;
 };

@@ -116,7 +116,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     CPaintManagerUI::SetResourcePath((folder + L"skin\\").c_str());
     // The preview and the compression draw with GDI+; the skin framework starts it too.
     NTInitializeGdiplus();
-    if (FAILED(::CoInitialize(nullptr))) return -1;
+    if (FAILED(::CoInitialize(nullptr))) {
+        NTUninitializeGdiplus();
+        return -1;
+    }
     curl_global_init(CURL_GLOBAL_ALL);
 
     bool ran = RunWindows(folder);

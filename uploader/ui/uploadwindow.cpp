@@ -96,7 +96,8 @@ void CUploadWindow::Notify(TNotifyUI& msg) {
         else if (msg.pSender == m_minBtn)
             SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
     } else if (msg.sType == kNotifyTextChanged && msg.pSender == m_numberEdit) {
-        EnablePhotoButtons(!TypedNumber().empty());
+        // Typing during an upload must not offer a second selection next to the worker.
+        if (!m_uploading) EnablePhotoButtons(!TypedNumber().empty());
     }
 }
 
@@ -155,6 +156,7 @@ void CUploadWindow::StartUpload() {
     SetControlText(m_hintPic, std::wstring());
     fileNumber = TypedNumber();
     if (!m_worker.Start(&UploadWorker, static_cast<CUploadContext*>(this), flags)) return;
+    m_uploading = true;
     EnablePhotoButtons(false);
     ShowBusyCursor(true);
 }
@@ -179,11 +181,7 @@ void CUploadWindow::SetUploadButtonText(const std::wstring& text) {
 }
 
 void CUploadWindow::NotifyUploadStopped() {
-    m_dispatcher.Post([this] {
-        m_worker.Join();
-        ShowBusyCursor(false);
-        EnablePhotoButtons(!TypedNumber().empty());
-    });
+    m_dispatcher.Post([this] { EndUpload(); });
 }
 
 void CUploadWindow::NotifyWorkerDone(WPARAM result) { PostMessage(WM_WORKER_DONE, result, 0); }
@@ -199,10 +197,15 @@ LRESULT CUploadWindow::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lPar
     return 0;
 }
 
-void CUploadWindow::OnWorkerDone(WPARAM result) {
+void CUploadWindow::EndUpload() {
     m_worker.Join();
+    m_uploading = false;
     ShowBusyCursor(false);
     EnablePhotoButtons(!TypedNumber().empty());
+}
+
+void CUploadWindow::OnWorkerDone(WPARAM result) {
+    EndUpload();
     switch (JudgeUpload(result, response)) {
         case UploadVerdict::Failed:
             SetControlText(m_hintUpload, texts::kUploadFailed);

@@ -45,6 +45,8 @@ private:
     void OpenPhoto();
     // The five buttons that follow Archives_id_edt and are off while an upload runs.
     void EnablePhotoButtons(bool enabled);
+    // The worker has ended: arrow cursor, the five buttons follow the number again.
+    void EndUpload();
     // Verdict of the upload, on WM_WORKER_DONE.
     void OnWorkerDone(WPARAM result);
     std::wstring TypedNumber() const;
@@ -54,6 +56,7 @@ private:
     // loaded. photoPath (the context's) is what an upload sends.
     std::wstring m_shownPhoto;
     CWorkerThread m_worker;
+    bool m_uploading = false;
 
     CControlUI* m_closeBtn = nullptr;
     CControlUI* m_minBtn = nullptr;
