@@ -330,7 +330,7 @@ TEST_F(UploadWindowTest, PreviewFitsThePhotoIntoItsSquare) {
         EXPECT_EQ(PreviewPixel(upload, edge.x, edge.y), 0xC6CFD8u) << edge.x << "," << edge.y;
 }
 
-TEST_F(UploadWindowTest, ShortcutIsRefusedAndCancelClearsThePreview) {
+TEST_F(UploadWindowTest, RefusedAndUnloadableChoicesAndCancel) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
     ui.Click(ControlCenter(upload, L"Archives_id_edt"));
@@ -344,6 +344,17 @@ TEST_F(UploadWindowTest, ShortcutIsRefusedAndCancelClearsThePreview) {
     // The refused choice left no photo to send.
     ui.Click(ControlCenter(upload, L"upload_pic_btn"));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), texts::kNoPhoto);
+
+    // A file that is no picture keeps the old preview; sending it fails at the compression.
+    std::wstring broken = photos.Path() + L"\\broken.png";
+    ASSERT_TRUE(WriteFileBytes(broken, "not a picture"));
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", broken));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), L"");
+    EXPECT_TRUE(upload->Preview()->HasImage());
+    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    ASSERT_TRUE(ui.PumpUntil(
+        [&] { return ControlText(upload, L"upload_pic_btn") == texts::kUploadAgainButton; }));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kUploadFailed);
 
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", std::wstring()));
     EXPECT_FALSE(upload->Preview()->HasImage());
