@@ -59,7 +59,7 @@ void CLoginWindow::UpdateLoginButton() {
 void CLoginWindow::ShowHint(const std::wstring& text) { SetControlText(m_hintLabel, text); }
 
 void CLoginWindow::OnLoginClick() {
-    if (m_worker.IsRunning()) return;
+    if (m_signingIn) return;
     std::wstring user = m_userNameEdit ? m_userNameEdit->GetText() : std::wstring();
     std::wstring pass = m_passwordEdit ? m_passwordEdit->GetText() : std::wstring();
     if (user.empty() || pass.empty()) {

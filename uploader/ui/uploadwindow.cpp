@@ -145,7 +145,7 @@ void CUploadWindow::SelectPicture() {
 }
 
 void CUploadWindow::StartUpload() {
-    if (m_worker.IsRunning()) return;
+    if (m_uploading) return;
     if (photoPath.empty()) {
         SetControlText(m_hintPic, texts::kNoPhoto);
         return;
