@@ -17,8 +17,8 @@
 #include "uploader/service/logintype.h"
 #include "uploader/service/loginworker.h"
 #include "uploader/service/photoarchive.h"
+#include "uploader/service/roadsteps.h"
 #include "uploader/service/serviceconfig.h"
-#include "uploader/service/studentlookup.h"
 #include "uploader/service/texts.h"
 #include "uploader/service/uploadworker.h"
 
@@ -89,6 +89,7 @@ public:
     CCurlSession& operator=(const CCurlSession&) = delete;
 };
 
+// What the login window does, up to the hand-over of the session.
 bool SignIn(const std::wstring& folder, const std::wstring& user, const std::wstring& password,
             LoginSession& session) {
     CConsoleLogin login;
@@ -114,7 +115,7 @@ bool SignIn(const std::wstring& folder, const std::wstring& user, const std::wst
     }
     Say(L"  signed in: xsid " + Wide(login.session.xsid) + L", jid " + Wide(login.session.jid) +
         L"; the account is a school records administrator");
-    session = login.session;
+    session = SessionAfterLogin(login, folder);
     return true;
 }
 
@@ -140,8 +141,6 @@ int Run(const std::wstring& folderArg, const std::wstring& user, const std::wstr
     LoginSession session;
     if (!SignIn(folder, user, password, session)) return 1;
 
-    session.archiveRoot = folder + L"已上传图片";
-    CreateDirectoryW(session.archiveRoot.c_str(), nullptr);
     CConsoleUpload upload(session);
     upload.fileNumber = number;
     upload.photoPath = photo;
@@ -149,9 +148,7 @@ int Run(const std::wstring& folderArg, const std::wstring& user, const std::wstr
     // What the upload window does when a picture is selected.
     Say(L"looking up the province servers and student " + number);
     std::string response;
-    if (LookupProvinceServers(upload, response) != 0 || CheckFileNumber(upload, response) != 0) {
-        return 1;
-    }
+    if (LookupStudent(upload, response) != 0) return 1;
     Say(L"  first archive server: " + Wide(upload.servers.first));
     Say(L"  second archive server: " + Wide(upload.servers.second));
     Say(L"  student " + Wide(upload.record.student_id) + L", grade " + upload.record.grade_name +
@@ -174,8 +171,7 @@ int Run(const std::wstring& folderArg, const std::wstring& user, const std::wstr
             Say(std::wstring(L"  verdict: ") + texts::kUploadSucceeded);
             break;
     }
-    if (ArchiveUploadedPhoto(session.archiveRoot, upload.record, upload.compressedPath,
-                             upload.fileNumber) != 0) {
+    if (ArchiveLastUpload(upload) != 0) {
         Say(L"the photo could not be archived locally");
         return 1;
     }

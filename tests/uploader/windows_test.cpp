@@ -1,0 +1,460 @@
+// The login and upload windows as a records administrator uses them, against the simulator:
+// real windows under real mouse and keyboard input, the file dialog answered from a thread.
+#include <gtest/gtest.h>
+
+#include "recorders.h"
+#include "support/filebytes.h"
+#include "support/scratchfolder.h"
+#include "support/simlane.h"
+#include "testfiles.h"
+#include "uidriver.h"
+#include "common/util/ntstringconvert.h"
+#include "uploader/service/texts.h"
+#include "uploader/ui/loginwindow.h"
+#include "uploader/ui/uploadwindow.h"
+
+namespace {
+
+const wchar_t kLoginClass[] = L"UIMainFrame_quorbel_ZEV";
+const wchar_t kUploadClass[] = L"UIUploadFrame_quorbel_ZEV";
+const wchar_t* const kPhotoButtons[] = {L"view_pic_btn", L"upload_pic_btn", L"select_pic_btn",
+                                        L"see_max_pic_btn", L"del_re_select_pic_btn"};
+
+// The skin folder installed next to the built program.
+std::wstring DistSkinFolder() {
+    const char* binary = getenv("NT_BINARY_DIR");
+    std::wstring dir = L"Z:";
+    for (const char* c = binary ? binary : ""; *c; ++c)
+        dir += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    return dir + L"\\dist\\skin\\";
+}
+
+class FeltrineWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(sim.Base().empty()) << "NTSIM_PORT_FILE not readable";
+        ASSERT_TRUE(sim.Reset());
+        ASSERT_FALSE(program.Path().empty());
+        folder = program.Path() + L"\\";
+        WriteConfig(L"<config><SSOUrlBase>" + sim.WideBase() + L"</SSOUrlBase></config>");
+        CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
+        CPaintManagerUI::SetResourcePath(DistSkinFolder().c_str());
+    }
+
+    void TearDown() override {
+        for (const wchar_t* name : {kLoginClass, kUploadClass}) {
+            while (HWND hWnd = FindAppWindow(name)) DestroyWindow(hWnd);
+        }
+        EXPECT_TRUE(sim.Reset());
+        ui.Settle();
+    }
+
+    void WriteConfig(const std::wstring& xml) {
+        ASSERT_TRUE(WriteUtf16File(folder + L"config.xml", xml));
+    }
+
+    // Shows a created window in front, as the entry does.
+    template <class Window>
+    Window* Show(Window* window, HWND hWnd) {
+        if (!hWnd) return nullptr;
+        window->CenterWindow();
+        window->ShowWindow(true, true);
+        SetForegroundWindow(hWnd);
+        ui.Settle(300);
+        return window;
+    }
+
+    CLoginWindow* OpenLogin() {
+        auto* window = new CLoginWindow(folder);
+        return Show(window,
+                    window->Create(nullptr, L"feltrine", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT));
+    }
+
+    // Replaces the text of an edit as a user does: click, erase, type.
+    void Retype(CFeltrineWindow* window, const wchar_t* edit, const std::wstring& text) {
+        ui.Click(ControlCenter(window, edit));
+        ui.PressKey(VK_END);
+        for (size_t n = ControlText(window, edit).size(); n > 0; --n) ui.PressKey(VK_BACK);
+        ui.TypeText(text);
+    }
+
+    CSimLane sim;
+    CScratchFolder program{L"feltrine_ui"};
+    std::wstring folder;
+    CUiDriver ui;
+};
+
+using LoginWindowTest = FeltrineWindowTest;
+
+TEST_F(LoginWindowTest, SignInButtonFollowsBothFields) {
+    CLoginWindow* login = OpenLogin();
+    ASSERT_NE(login, nullptr);
+    EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
+    ui.Click(ControlCenter(login, L"UserName_edt"));
+    ui.TypeText(L"lihua");
+    EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
+    // Tab moves on to the password.
+    ui.PressKey(VK_TAB);
+    ui.TypeText(L"P");
+    EXPECT_EQ(ControlText(login, L"Password_edt"), L"P");
+    EXPECT_TRUE(ControlEnabled(login, L"login_btn"));
+    ui.PressKey(VK_BACK);
+    EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
+}
+
+TEST_F(LoginWindowTest, EscapeAndCaptionDoubleClickChangeNothing) {
+    CLoginWindow* login = OpenLogin();
+    ASSERT_NE(login, nullptr);
+    HWND hWnd = login->GetHWND();
+    ui.Click(ControlCenter(login, L"UserName_edt"));
+    ui.TypeText(L"lihua");
+    ui.PressKey(VK_ESCAPE);
+    ui.Click(ControlCenter(login, L"Password_edt"));
+    ui.TypeText(L"Pass");
+    ui.PressKey(VK_ESCAPE);
+    ui.Settle(300);
+    ASSERT_TRUE(IsWindow(hWnd));
+    EXPECT_EQ(ControlText(login, L"UserName_edt"), L"lihua");
+    EXPECT_EQ(ControlText(login, L"Password_edt"), L"Pass");
+
+    RECT before, after;
+    GetWindowRect(hWnd, &before);
+    ui.DoubleClick(POINT{before.left + 120, before.top + 26});
+    GetWindowRect(hWnd, &after);
+    EXPECT_FALSE(IsZoomed(hWnd));
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_FALSE(ui.QuitPosted());
+}
+
+TEST_F(LoginWindowTest, EveryFailureShowsItsTextAndAllowsAnotherAttempt) {
+    struct Case {
+        const char* user;
+        const char* password;
+        const char* faultPath;
+        const char* kind;
+        const char* extra;
+        std::wstring hint;
+    };
+    const Case cases[] = {
+        {"lihua", "Pass1234", "/sso", "drop", "", texts::kNetworkProblem},
+        {"lihua", "Pass1234", "/sso", "notjson", "", texts::kWrongCredentials},
+        {"lihua", "wrong", nullptr, nullptr, nullptr, L"用户名或密码错误"},
+        {"lihua", "Pass1234", "/api/CheckLogin", "notjson", "", texts::kBadData},
+        {"lihua", "Pass1234", "/api/CheckLogin", "refuse",
+         "\"code\": 7, \"message\": \"\\u7b7e\\u540d\\u9519\\u8bef\"", L"签名错误"},
+        {"lihua", "Pass1234", "/api/ClientPublic", "drop", "", texts::kNetworkProblem},
+        {"wanglaoshi", "teach2016", nullptr, nullptr, nullptr, texts::kNotRecordsAdministrator},
+    };
+    CLoginWindow* login = OpenLogin();
+    ASSERT_NE(login, nullptr);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.user + std::string("/") + c.password + " " + (c.kind ? c.kind : "-"));
+        ASSERT_TRUE(sim.Reset());
+        if (c.faultPath) {
+            ASSERT_TRUE(sim.Fault(c.faultPath, c.kind, c.extra));
+        }
+        Retype(login, L"UserName_edt", CNTStringConvert::AnsiToUnicode(c.user));
+        Retype(login, L"Password_edt", CNTStringConvert::AnsiToUnicode(c.password));
+        // Enter in a field signs in: the button is the window's default.
+        ui.PressKey(VK_RETURN);
+        ASSERT_TRUE(ui.PumpUntil([&] { return ControlEnabled(login, L"login_btn"); }));
+        EXPECT_EQ(ControlText(login, L"ExceptionHintLabel"), c.hint);
+        EXPECT_EQ(FindAppWindow(kUploadClass), nullptr);
+    }
+    EXPECT_FALSE(ui.QuitPosted());
+}
+
+TEST_F(LoginWindowTest, AdministratorIsHandedToTheUploadWindow) {
+    CLoginWindow* login = OpenLogin();
+    ASSERT_NE(login, nullptr);
+    HWND loginWnd = login->GetHWND();
+    ui.Click(ControlCenter(login, L"UserName_edt"));
+    ui.TypeText(L"lihua");
+    ui.PressKey(VK_TAB);
+    ui.TypeText(L"Pass1234");
+    ui.Click(ControlCenter(login, L"login_btn"));
+    ASSERT_TRUE(ui.PumpUntil([&] { return !IsWindow(loginWnd) && FindAppWindow(kUploadClass); }));
+    EXPECT_FALSE(ui.QuitPosted());
+    EXPECT_TRUE(FileExists(folder + L"已上传图片"));
+    EXPECT_EQ(sim.Requests().size(), 3u);
+
+    // Closing the upload window ends the program.
+    CFeltrineWindow* upload = WindowObject(FindAppWindow(kUploadClass));
+    ASSERT_NE(upload, nullptr);
+    ui.Click(ControlCenter(upload, L"closebtn"));
+    ASSERT_TRUE(ui.PumpUntil([&] { return FindAppWindow(kUploadClass) == nullptr; }));
+    EXPECT_TRUE(ui.PumpUntil([&] { return ui.QuitPosted(); }, 1000));
+}
+
+TEST_F(LoginWindowTest, ClosingDuringAHungSignInEndsWithoutUploadWindow) {
+    ASSERT_TRUE(sim.Fault("/sso", "hang"));
+    CLoginWindow* login = OpenLogin();
+    ASSERT_NE(login, nullptr);
+    HWND loginWnd = login->GetHWND();
+    ui.Click(ControlCenter(login, L"UserName_edt"));
+    ui.TypeText(L"lihua");
+    ui.PressKey(VK_TAB);
+    ui.TypeText(L"Pass1234");
+    ui.PressKey(VK_RETURN);
+    ui.Settle(500);
+    ASSERT_TRUE(IsWindow(loginWnd));
+    // Typing meanwhile does not offer a second attempt.
+    ui.TypeText(L"5");
+    EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
+    EXPECT_EQ(GetClassLongPtrW(loginWnd, GCLP_HCURSOR),
+              reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_WAIT)));
+    // Well inside the 20-second time-out of the request: the close aborts it.
+    ui.Click(ControlCenter(login, L"closebtn"));
+    ASSERT_TRUE(ui.PumpUntil([&] { return !IsWindow(loginWnd); }, 8000));
+    EXPECT_TRUE(ui.PumpUntil([&] { return ui.QuitPosted(); }, 1000));
+    ui.Settle(300);
+    EXPECT_EQ(FindAppWindow(kUploadClass), nullptr);
+}
+
+TEST_F(LoginWindowTest, NoServiceBaseNoWindow) {
+    const std::wstring configs[] = {
+        L"<config><Other>x</Other></config>",
+        L"<config><SSOUrlBase></SSOUrlBase></config>",
+    };
+    for (const std::wstring& config : configs) {
+        WriteConfig(config);
+        EXPECT_EQ(OpenLogin(), nullptr) << CNTStringConvert::UnicodeToUTF8(config.c_str());
+    }
+    ASSERT_TRUE(WriteFileBytes(folder + L"config.xml",
+                               "<config><SSOUrlBase>http://a</SSOUrlBase></config>"));
+    EXPECT_EQ(OpenLogin(), nullptr);
+    DeleteFileW((folder + L"config.xml").c_str());
+    EXPECT_EQ(OpenLogin(), nullptr);
+    EXPECT_EQ(FindAppWindow(kLoginClass), nullptr);
+}
+
+class UploadWindowTest : public FeltrineWindowTest {
+protected:
+    void SetUp() override {
+        FeltrineWindowTest::SetUp();
+        ASSERT_FALSE(photos.Path().empty());
+        CRecordingLogin login;
+        login.session.serviceBase = sim.Base();
+        login.userName = "lihua";
+        login.password = "Pass1234";
+        CWorkerThread worker;
+        ASSERT_TRUE(worker.Start(&LoginWorker, &login, login.flags));
+        worker.Join();
+        ASSERT_EQ(login.session.xsid, "XS7f3a9c01lihua");
+        session = login.session;
+        session.archiveRoot = folder + L"已上传图片";
+        CreateDirectoryW(session.archiveRoot.c_str(), nullptr);
+        ASSERT_TRUE(sim.Reset());
+    }
+
+    CUploadWindow* OpenUpload() {
+        auto* window = new CUploadWindow(session);
+        return Show(window,
+                    window->Create(nullptr, L"", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT));
+    }
+
+    std::wstring Photo(const wchar_t* name, int width, int height) {
+        std::wstring path = photos.Path() + L"\\" + name;
+        EXPECT_TRUE(WritePicture(path, width, height, L"png"));
+        return path;
+    }
+
+    // Clicks a selection button with the dialog answered by `path` (cancelled when empty);
+    // true when the dialog came up.
+    bool Choose(CUploadWindow* window, const wchar_t* button, const std::wstring& path) {
+        CDialogAnswer answer(path);
+        ui.Click(ControlCenter(window, button));
+        ui.PumpUntil([&] { return answer.Answered(); }, 5000);
+        ui.Settle(400);
+        return answer.Answered();
+    }
+
+    // Screen colour at a point of the preview's client area.
+    DWORD PreviewPixel(CUploadWindow* window, int x, int y) {
+        POINT pt{x, y};
+        ClientToScreen(window->Preview()->GetHWND(), &pt);
+        return ScreenPixel(pt);
+    }
+
+    LoginSession session;
+    CScratchFolder photos{L"feltrine_photos"};
+};
+
+// WritePicture paints red with a blue ellipse in the middle; the preview's ground is grey.
+constexpr DWORD kPhotoRed = 0xC81E1E;
+constexpr DWORD kPreviewGround = 0xEFEFEF;
+
+TEST_F(UploadWindowTest, PhotoButtonsFollowTheNumber) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    for (const wchar_t* name : kPhotoButtons) EXPECT_FALSE(ControlEnabled(upload, name)) << name;
+    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
+    ui.TypeText(L"A");
+    for (const wchar_t* name : kPhotoButtons) EXPECT_TRUE(ControlEnabled(upload, name)) << name;
+    ui.PressKey(VK_BACK);
+    for (const wchar_t* name : kPhotoButtons) EXPECT_FALSE(ControlEnabled(upload, name)) << name;
+    ui.PressKey(VK_ESCAPE);
+    EXPECT_TRUE(IsWindow(upload->GetHWND()));
+}
+
+TEST_F(UploadWindowTest, PreviewFitsThePhotoIntoItsSquare) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
+    ui.TypeText(L"A123");
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"wide.png", 440, 220)));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintAID"), L"");
+    ASSERT_TRUE(upload->Preview()->HasImage());
+    std::vector<SimRecord> sent = sim.Requests();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].path, "/api/CheckLogin/getProviceIP?xsid=XS7f3a9c01lihua&province_code=44");
+    EXPECT_NE(sent[1].path.find("/api/Ef/checkFileno?file_no=A123&xsid=XS7f3a9c01lihua"),
+              std::string::npos);
+    // 440 x 220 is drawn 220 x 110 at (0, 55).
+    EXPECT_EQ(PreviewPixel(upload, 110, 51), kPreviewGround);
+    EXPECT_EQ(PreviewPixel(upload, 110, 58), kPhotoRed);
+    EXPECT_EQ(PreviewPixel(upload, 3, 110), kPhotoRed);
+    EXPECT_EQ(PreviewPixel(upload, 110, 162), kPhotoRed);
+    EXPECT_EQ(PreviewPixel(upload, 110, 169), kPreviewGround);
+
+    // 100 x 300 is drawn 73 x 220 at (73, 0).
+    ASSERT_TRUE(Choose(upload, L"del_re_select_pic_btn", Photo(L"tall.png", 100, 300)));
+    EXPECT_EQ(PreviewPixel(upload, 69, 110), kPreviewGround);
+    EXPECT_EQ(PreviewPixel(upload, 76, 110), kPhotoRed);
+    EXPECT_EQ(PreviewPixel(upload, 143, 3), kPhotoRed);
+    EXPECT_EQ(PreviewPixel(upload, 150, 110), kPreviewGround);
+    // The outline closes on all four sides, over the photo too.
+    for (POINT edge : {POINT{0, 110}, POINT{219, 110}, POINT{110, 0}, POINT{110, 219}})
+        EXPECT_EQ(PreviewPixel(upload, edge.x, edge.y), 0xC6CFD8u) << edge.x << "," << edge.y;
+}
+
+TEST_F(UploadWindowTest, RefusedAndUnloadableChoicesAndCancel) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
+    ui.TypeText(L"A123");
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"wide.png", 440, 220)));
+    std::wstring shortcut = photos.Path() + L"\\wide.lnk";
+    ASSERT_TRUE(WriteFileBytes(shortcut, "L not really a shortcut"));
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", shortcut));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kWrongPhotoType);
+    EXPECT_TRUE(upload->Preview()->HasImage());
+    // The refused choice left no photo to send.
+    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), texts::kNoPhoto);
+
+    // A file that is no picture keeps the old preview; sending it fails at the compression.
+    std::wstring broken = photos.Path() + L"\\broken.png";
+    ASSERT_TRUE(WriteFileBytes(broken, "not a picture"));
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", broken));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), L"");
+    EXPECT_TRUE(upload->Preview()->HasImage());
+    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    ASSERT_TRUE(ui.PumpUntil(
+        [&] { return ControlText(upload, L"upload_pic_btn") == texts::kUploadAgainButton; }));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kUploadFailed);
+
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", std::wstring()));
+    EXPECT_FALSE(upload->Preview()->HasImage());
+    EXPECT_EQ(PreviewPixel(upload, 110, 110), kPreviewGround);
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), L"");
+}
+
+TEST_F(UploadWindowTest, LookupFailureStopsBeforeTheDialog) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
+    ui.TypeText(L"B456");
+    EXPECT_FALSE(Choose(upload, L"select_pic_btn", L"C:\\never.png"));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintAID"), texts::kNotOwnStudent);
+    EXPECT_EQ(GetClassLongPtrW(upload->GetHWND(), GCLP_HCURSOR),
+              reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_ARROW)));
+}
+
+TEST_F(UploadWindowTest, UploadSucceedsAndArchivesThePhoto) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
+    ui.TypeText(L"A123");
+    std::wstring photo = Photo(L"li.png", 1600, 1200);
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", photo));
+    ASSERT_TRUE(sim.Reset());
+    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    ASSERT_TRUE(ui.PumpUntil(
+        [&] { return ControlText(upload, L"SuccessUploadHint") == texts::kUploadSucceeded; }));
+    EXPECT_EQ(ControlText(upload, L"upload_pic_btn"), texts::kUploadSucceeded);
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), L"");
+    for (const wchar_t* name : kPhotoButtons) EXPECT_TRUE(ControlEnabled(upload, name)) << name;
+    // Both lookups again, then the first and the second server.
+    std::vector<SimRecord> sent = sim.Requests();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[2].path.substr(0, 17), "/first/index.php?");
+    EXPECT_EQ(sent[3].path.substr(0, 22), "/second/api/Ef/upload?");
+    EXPECT_EQ(ListNames(session.archiveRoot + L"\\三年级-2班"),
+              std::vector<std::wstring>{L"li_CompPic-A123.jpg"});
+    EXPECT_FALSE(FileExists(photos.Path() + L"\\li_CompPic.jpg"));
+    int width = 0, height = 0;
+    PictureSize(session.archiveRoot + L"\\三年级-2班\\li_CompPic-A123.jpg", width, height);
+    EXPECT_EQ(width, 1000);
+    EXPECT_EQ(height, 750);
+}
+
+TEST_F(UploadWindowTest, ArchiveKeepsTheNumberThePhotoWasSentFor) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
+    ui.TypeText(L"A123");
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"li.png", 400, 300)));
+    ASSERT_TRUE(sim.Fault("/first/index.php", "hang"));
+    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    // Lookups at the selection and again at the upload, then the photo to the first server.
+    ASSERT_TRUE(ui.PumpUntil([&] { return sim.Requests().size() == 5u; }));
+    // The number is edited while the photo is on its way; the reset lets the first server drop
+    // the request, and the second one accepts the photo.
+    Retype(upload, L"Archives_id_edt", L"A124");
+    for (const wchar_t* name : kPhotoButtons) EXPECT_FALSE(ControlEnabled(upload, name)) << name;
+    ASSERT_TRUE(sim.Reset());
+    ASSERT_TRUE(ui.PumpUntil(
+        [&] { return ControlText(upload, L"SuccessUploadHint") == texts::kUploadSucceeded; }));
+    EXPECT_EQ(ListNames(session.archiveRoot + L"\\三年级-2班"),
+              std::vector<std::wstring>{L"li_CompPic-A123.jpg"});
+}
+
+TEST_F(UploadWindowTest, ServerRefusalOffersAnotherUpload) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
+    ui.TypeText(L"A123");
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"li.png", 400, 300)));
+    ASSERT_TRUE(sim.Fault("/second/api/Ef/upload", "refuse", "\"code\": 3"));
+    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    ASSERT_TRUE(ui.PumpUntil(
+        [&] { return ControlText(upload, L"upload_pic_btn") == texts::kUploadAgainButton; }));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kUploadFailed);
+    EXPECT_EQ(ControlText(upload, L"SuccessUploadHint"), L"");
+    EXPECT_TRUE(ListNames(session.archiveRoot).empty());
+}
+
+TEST_F(UploadWindowTest, ClosingDuringAHungUploadEndsWithoutVerdict) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    HWND hWnd = upload->GetHWND();
+    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
+    ui.TypeText(L"A123");
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"li.png", 800, 600)));
+    ASSERT_TRUE(sim.Fault("/second/api/Ef/upload", "hang"));
+    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    for (const wchar_t* name : kPhotoButtons) EXPECT_FALSE(ControlEnabled(upload, name)) << name;
+    // The whole form has gone out while the server keeps quiet.
+    ASSERT_TRUE(
+        ui.PumpUntil([&] { return ControlText(upload, L"upload_pic_btn") == L"已完成:100%"; }));
+    ui.Click(ControlCenter(upload, L"closebtn"));
+    ASSERT_TRUE(ui.PumpUntil([&] { return !IsWindow(hWnd); }, 8000));
+    EXPECT_TRUE(ui.PumpUntil([&] { return ui.QuitPosted(); }, 1000));
+    EXPECT_TRUE(ListNames(session.archiveRoot).empty());
+    EXPECT_TRUE(FileExists(photos.Path() + L"\\li_CompPic.jpg"));
+}
+
+}  // namespace
