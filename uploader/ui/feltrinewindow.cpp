@@ -39,6 +39,17 @@ LRESULT CFeltrineWindow::OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL&
     return WindowImplBase::OnCreate(uMsg, wParam, lParam, bHandled);
 }
 
+LRESULT CFeltrineWindow::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                             BOOL& bHandled) {
+    if (uMsg != WM_WORKER_DONE) {
+        bHandled = FALSE;
+        return 0;
+    }
+    bHandled = TRUE;
+    OnWorkerDone(wParam);
+    return 0;
+}
+
 LRESULT CFeltrineWindow::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
     if ((wParam & 0xFFF0) == SC_CLOSE) {
         bHandled = FALSE;

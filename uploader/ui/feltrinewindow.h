@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/skin/uilib.h"
+#include "uploader/service/loginworker.h"  // WM_WORKER_DONE
 #include "uploader/ui/uidispatcher.h"
 
 // What the login and the upload window share: class style, skin folder, the system-command
@@ -31,6 +32,10 @@ protected:
     LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     // Binds the dispatcher; a derived OnCreate calls this first.
     LRESULT OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    // WM_WORKER_DONE goes to OnWorkerDone; everything else is left to the framework.
+    LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+    // The window's worker has posted its result (WM_WORKER_DONE's WPARAM).
+    virtual void OnWorkerDone(WPARAM result) = 0;
 
     // The window class cursor: the wait cursor while work runs, the arrow otherwise.
     void ShowBusyCursor(bool busy);

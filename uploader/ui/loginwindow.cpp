@@ -85,16 +85,6 @@ void CLoginWindow::NotifyLoginFailed() {
 
 void CLoginWindow::NotifyWorkerDone(WPARAM result) { PostMessage(WM_WORKER_DONE, result, 0); }
 
-LRESULT CLoginWindow::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
-    if (uMsg != WM_WORKER_DONE) {
-        bHandled = FALSE;
-        return 0;
-    }
-    bHandled = TRUE;
-    OnWorkerDone(wParam);
-    return 0;
-}
-
 void CLoginWindow::EndSignIn() {
     m_worker.Join();
     m_signingIn = false;

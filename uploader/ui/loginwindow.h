@@ -25,7 +25,6 @@ protected:
     LRESULT OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     // Aborts and waits for a running sign-in, then ends the program unless it handed over.
     LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
-    LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
 
 private:
     // CLoginContext, called by the worker.
@@ -39,7 +38,7 @@ private:
     // The worker has ended: arrow cursor, login_btn enabled.
     void EndSignIn();
     // Role-check judgement and hand-over, on WM_WORKER_DONE.
-    void OnWorkerDone(WPARAM result);
+    void OnWorkerDone(WPARAM result) override;
     bool OpenUploadWindow();
 
     const std::wstring m_programFolder;

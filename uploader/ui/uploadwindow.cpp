@@ -186,17 +186,6 @@ void CUploadWindow::NotifyUploadStopped() {
 
 void CUploadWindow::NotifyWorkerDone(WPARAM result) { PostMessage(WM_WORKER_DONE, result, 0); }
 
-LRESULT CUploadWindow::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
-                                           BOOL& bHandled) {
-    if (uMsg != WM_WORKER_DONE) {
-        bHandled = FALSE;
-        return 0;
-    }
-    bHandled = TRUE;
-    OnWorkerDone(wParam);
-    return 0;
-}
-
 void CUploadWindow::EndUpload() {
     m_worker.Join();
     m_uploading = false;

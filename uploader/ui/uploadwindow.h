@@ -30,7 +30,6 @@ protected:
     LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     // Destroys the preview and ends the program.
     LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
-    LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
 
 private:
     // CUploadContext, called by the worker (and by the lookups on selection).
@@ -48,7 +47,7 @@ private:
     // The worker has ended: arrow cursor, the five buttons follow the number again.
     void EndUpload();
     // Verdict of the upload, on WM_WORKER_DONE.
-    void OnWorkerDone(WPARAM result);
+    void OnWorkerDone(WPARAM result) override;
     std::wstring TypedNumber() const;
 
     std::unique_ptr<CPicWindow> m_preview;
