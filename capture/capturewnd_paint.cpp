@@ -1,0 +1,121 @@
+// The overlay: the frozen screen dimmed outside the selection, the size label, the annotations,
+// the border and the handles, painted through a buffer of the clip box only.
+#include <cstdio>
+
+#include "capture/capturegeometry.h"
+#include "capture/capturemodule.h"
+#include "capture/ccmcapturescreenwnd.h"
+#include "capture/objects/ccmdrawobj.h"
+#include "common/window/ntmemdc.h"
+
+namespace {
+
+Gdiplus::Rect ToGdiplus(const RECT& rc) {
+    return Gdiplus::Rect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+}
+
+// "%d x %d" on a black box above the selection's top-left corner.
+void DrawSizeLabel(Gdiplus::Graphics& graphics, const RECT& selection) {
+    wchar_t text[64];
+    std::swprintf(text, 64, L"%d x %d", static_cast<int>(selection.right - selection.left),
+                  static_cast<int>(selection.bottom - selection.top));
+    LOGFONTW logFont = {};
+    ::GetObjectW(CMGetLabelFont(), sizeof(logFont), &logFont);
+    Gdiplus::Font font(logFont.lfFaceName, 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    Gdiplus::RectF measured;
+    graphics.MeasureString(text, -1, &font, Gdiplus::PointF(0, 0), &measured);
+    Gdiplus::RectF box(static_cast<Gdiplus::REAL>(selection.left),
+                       static_cast<Gdiplus::REAL>(selection.top) - 18 - measured.Height,
+                       measured.Width + 8, measured.Height + 8);
+    Gdiplus::SolidBrush black(Gdiplus::Color(0xFF000000));
+    graphics.FillRectangle(&black, box);
+    Gdiplus::RectF layout = box;
+    layout.Y += 4;
+    Gdiplus::StringFormat format;
+    format.SetAlignment(Gdiplus::StringAlignmentCenter);
+    Gdiplus::SolidBrush white(Gdiplus::Color(0xFFFFFFFF));
+    graphics.DrawString(text, -1, &font, layout, &format, &white);
+}
+
+}  // namespace
+
+void CCMCaptureScreenWnd::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC target = ::BeginPaint(m_hWnd, &ps);
+    RECT clip;
+    ::GetClipBox(target, &clip);
+    {
+        CNTMemDC buffer(target, clip, 0xFFFFFF);
+        if (buffer.IsValid()) {
+            CMMemoryDCPtr snapshotDC(::CreateCompatibleDC(target));
+            if (snapshotDC) {
+                CMSelectBitmap select(snapshotDC.get(), m_snapshot.get());
+                ::BitBlt(buffer, 0, 0, clip.right - clip.left, clip.bottom - clip.top,
+                         snapshotDC.get(), clip.left, clip.top, SRCCOPY);
+            }
+            // Screen coordinates land at buffer = screen - window origin - clip origin.
+            POINT origin{m_rcWindow.left + clip.left, m_rcWindow.top + clip.top};
+            RECT screenClip = clip;
+            ::OffsetRect(&screenClip, m_rcWindow.left, m_rcWindow.top);
+            Gdiplus::Graphics graphics(buffer.GetSafeHdc());
+            graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+            graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-origin.x),
+                                        static_cast<Gdiplus::REAL>(-origin.y));
+
+            Gdiplus::Region dim(ToGdiplus(m_rcSelection));
+            dim.Xor(ToGdiplus(screenClip));
+            Gdiplus::SolidBrush shade(Gdiplus::Color(0x7F000000));
+            graphics.FillRegion(&shade, &dim);
+
+            if (!::IsRectEmpty(&m_rcSelection)) DrawSizeLabel(graphics, m_rcSelection);
+
+            Gdiplus::Rect gdiClip = ToGdiplus(screenClip);
+            for (auto& object : m_objects) {
+                RECT bounds = object->GetBoundsRect(), overlap;
+                if (::IntersectRect(&overlap, &bounds, &screenClip))
+                    object->Draw(graphics, gdiClip, origin);
+            }
+
+            RECT overlap;
+            if (::IntersectRect(&overlap, &m_rcSelection, &screenClip) &&
+                m_rcSelection.right - m_rcSelection.left >= 4 &&
+                m_rcSelection.bottom - m_rcSelection.top >= 4) {
+                graphics.Flush();
+                HDC dc = buffer.GetSafeHdc();
+                POINT oldOrigin;
+                ::SetViewportOrgEx(dc, -origin.x, -origin.y, &oldOrigin);
+                HPEN pen = ::CreatePen(PS_SOLID, 1, RGB(0, 153, 255));
+                HGDIOBJ oldPen = ::SelectObject(dc, pen);
+                HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+                ::Rectangle(dc, m_rcSelection.left, m_rcSelection.top, m_rcSelection.right,
+                            m_rcSelection.bottom);
+                if (m_nMode != MODE_SELECTING) {
+                    ::SelectObject(dc, ::GetStockObject(WHITE_BRUSH));
+                    for (int handle = 1; handle <= 8; ++handle) {
+                        RECT rc = CMGetHandleRect(m_rcSelection, handle);
+                        ::Rectangle(dc, rc.left, rc.top, rc.right, rc.bottom);
+                    }
+                }
+                ::SelectObject(dc, oldBrush);
+                ::SelectObject(dc, oldPen);
+                ::DeleteObject(pen);
+                ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+            }
+        }
+    }
+    ::EndPaint(m_hWnd, &ps);
+}
+
+void CCMCaptureScreenWnd::InvalidateSelection() {
+    if (::IsRectEmpty(&m_rcSelection)) return;
+    RECT grown = m_rcSelection;
+    ::InflateRect(&grown, 6, 6);
+    InvalidateScreenRect(grown);
+    RECT label = {m_rcSelection.left - 6, m_rcSelection.top - 48, m_rcSelection.left + 200,
+                  m_rcSelection.top};
+    InvalidateScreenRect(label);
+}
+
+void CCMCaptureScreenWnd::InvalidateObject(CCMDrawObj* object) {
+    if (object) InvalidateScreenRect(object->GetBoundsRect());
+}
