@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "capture/objects/ccmdrawobj.h"
@@ -63,3 +64,8 @@ private:
     int m_blockSize;
     std::vector<POINT> m_points;
 };
+
+// Every mosaic among objects takes the block size (below 1: the default) and is drawn from a new
+// cache from then on; its bounds are invalidated through its document. Other objects are left
+// alone. Used while the fuzziness slider is dragged, so all mosaics follow it.
+void ApplyMosaicBlock(const std::vector<std::unique_ptr<CCMDrawObj>>& objects, int blockSize);
