@@ -7,6 +7,7 @@
 #include "capture/objects/ccmdrawobj.h"
 #include "capture/objects/ccmshapeobj.h"
 #include "capture/objects/ccmtooltable.h"
+#include "capture/text/ccmtextobj.h"
 
 POINT CCMCaptureScreenWnd::ToScreen(POINT client) const {
     return POINT{client.x + m_rcWindow.left, client.y + m_rcWindow.top};
@@ -176,6 +177,15 @@ void CCMCaptureScreenWnd::BeginObject(POINT pt) {
         shape->SetWidth(m_optionBar.GetOptionWidth());
         if (tool == TOOL_MOSAIC) shape->SetBlockSize(m_optionBar.GetMosaicFuzziness());
         object = std::move(shape);
+    } else if (tool == TOOL_TEXT) {
+        auto text = std::make_unique<CCMTextObj>(m_document.get(), pt.x, pt.y, 100, 50);
+        text->SetColor(m_optionBar.GetOptionColor());
+        text->SetFontSize(m_optionBar.GetOptionFontSize());
+        text->CreateHost();
+        text->Activate();
+        // A text box is typed into, not dragged out.
+        m_nMode = MODE_SELECTED;
+        object = std::move(text);
     } else {
         m_nMode = MODE_SELECTED;
         return;

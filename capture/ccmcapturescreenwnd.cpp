@@ -9,6 +9,7 @@
 #include "capture/objects/ccmdrawobj.h"
 #include "capture/objects/ccmshapeobj.h"
 #include "capture/objects/ccmtooltable.h"
+#include "capture/text/ccmtextobj.h"
 #include "common/skin/menuwnd.h"
 
 namespace {
@@ -73,11 +74,18 @@ LRESULT CCMCaptureScreenWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lPara
             OnPaint();
             return 0;
         case WM_SETCURSOR:
-            // The cursor is chosen on every mouse move; the class arrow must not replace it.
-            // Over the bars their own choice stands.
-            if (reinterpret_cast<HWND>(wParam) == m_hWnd && LOWORD(lParam) == HTCLIENT) return TRUE;
-            handled = false;
-            break;
+            // The cursor is chosen on every mouse move (an active text box may choose its
+            // own); the class arrow must not replace it. Over the bars their own choice stands.
+            if (reinterpret_cast<HWND>(wParam) != m_hWnd || LOWORD(lParam) != HTCLIENT) {
+                handled = false;
+                break;
+            }
+            if (m_pCurrent && m_pCurrent->IsActive()) {
+                bool used = false;
+                LRESULT answer = m_pCurrent->HandleObjectMessage(msg, wParam, lParam, used);
+                if (used) return answer;
+            }
+            return TRUE;
         case WM_KEYDOWN:
             result = OnKeyDown(wParam, handled);
             break;
@@ -198,9 +206,18 @@ void CCMCaptureScreenWnd::ApplyMosaicBlock(int blockSize) {
     }
 }
 
-void CCMCaptureScreenWnd::SetTextFontSize(int size) {}
+void CCMCaptureScreenWnd::SetTextFontSize(int size) {
+    if (CCMTextObj* text = CurrentText()) text->ApplyFontSize(size);
+}
 
-void CCMCaptureScreenWnd::SetTextColor(DWORD argb) {}
+void CCMCaptureScreenWnd::SetTextColor(DWORD argb) {
+    if (CCMTextObj* text = CurrentText()) text->ApplyColor(argb);
+}
+
+CCMTextObj* CCMCaptureScreenWnd::CurrentText() const {
+    if (!m_pCurrent || !m_pCurrent->IsKindOf(L"CCMTextObj")) return nullptr;
+    return static_cast<CCMTextObj*>(m_pCurrent);
+}
 
 void CCMCaptureScreenWnd::OnRButtonMenu(POINT screen) {
     (new CMenuWnd(m_hWnd))->Init(nullptr, WM_CAPTURE_MENUNOTIFY, L"popmenu.xml", L"xml", screen);

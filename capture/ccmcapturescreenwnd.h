@@ -14,6 +14,7 @@
 #include "common/window/ntwindow.h"
 
 class CCMDrawObj;
+class CCMTextObj;
 
 // Private messages of the capture window.
 #define WM_CAPTURE_ACTION (WM_USER + 1)        // wParam 0 close, 1 complete, 2 reselect
@@ -49,6 +50,7 @@ public:
     void InvalidateScreenRect(const RECT& rc) override;
     // New composed picture of rc (screen coordinates); see ICMDocumentSite.
     CMBitmapPtr ComposeImage(const RECT& rc, bool allObjects, const CCMDrawObj* stop) override;
+    int GetOptionFontSize() const override { return m_optionBar.GetOptionFontSize(); }
 
     // CCMCaptureView: commands of the bars (also used by the menu and the keyboard).
     void PostCaptureAction(int action) override;
@@ -85,6 +87,8 @@ private:
     LRESULT OnCreate();
     void GrabScreen();
     void DeleteAllObjects();
+    // The current object when it is a text box, else null.
+    CCMTextObj* CurrentText() const;
     LRESULT OnAction(WPARAM action);
     void OnRButtonMenu(POINT screen);
     LRESULT OnMenuNotify(WPARAM wParam, LPARAM lParam);

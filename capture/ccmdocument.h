@@ -20,6 +20,8 @@ public:
     // New 24-bit bottom-up DIB section of rc: the snapshot with the annotations up to (not
     // including) stop; mosaics are left out unless allObjects. Null on failure.
     virtual CMBitmapPtr ComposeImage(const RECT& rc, bool allObjects, const CCMDrawObj* stop) = 0;
+    // The option bar's current font size in points; 0 when there is none.
+    virtual int GetOptionFontSize() const { return 0; }
 
 protected:
     ~ICMDocumentSite() = default;
@@ -53,6 +55,8 @@ public:
     void Invalidate(const RECT& screenRect) { m_site->InvalidateScreenRect(screenRect); }
     // The picture under rc without mosaics and without stop and everything after it: what a
     // mosaic stroke pixelates. Null on failure.
+    // What pasted text takes (points); 0 when there is none.
+    int GetOptionFontSize() const { return m_site->GetOptionFontSize(); }
     CMBitmapPtr ComposeWithoutMosaics(const RECT& rc, const CCMDrawObj* stop) {
         return m_site->ComposeImage(rc, false, stop);
     }
