@@ -45,8 +45,6 @@ public:
 
     void Notify(TNotifyUI& msg) override;
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    // The bar is held by value: it forgets its controls but does not delete itself.
-    void OnFinalMessage(HWND hWnd) override;
 
 protected:
     const wchar_t* GetWindowClassName() const override { return L"UICaptureScreenBrushBar"; }
@@ -61,6 +59,7 @@ private:
     void OnSizeChosen(int number);
     void SelectSizeButton(int index);
     void SelectColorButton(int index);
+    void ShowFuzziness();
 
     CCMCaptureView* m_view = nullptr;
     int m_tool = 0;
@@ -68,5 +67,4 @@ private:
     int m_sizeIndex = 0;
     int m_colorIndex = 0;
     int m_fontSizeIndex = 1;
-    bool m_updating = false;
 };

@@ -50,6 +50,7 @@ private:
     void OnToolButton(const std::wstring& name);
     bool IsButton(const CControlUI* control) const;
     void CreateTooltips();
+    void UpdateTooltipRects();
 
     CCMCaptureView* m_view = nullptr;
     CCMOptionBar* m_optionBar = nullptr;
@@ -57,5 +58,4 @@ private:
     COptionUI* m_toolButtons[6] = {};
     HWND m_tooltip = nullptr;
     int m_tool = 0;
-    bool m_updating = false;
 };
