@@ -304,7 +304,16 @@ TEST_F(CaptureBarsTest, TextToolRecoloursAndResizesTheCurrentTextBox) {
     EXPECT_EQ(Setting(L"TextColorIndex"), 10);
     auto* combo = dynamic_cast<CComboUI*>(optionBar->Find(L"fontsize_cbx"));
     ASSERT_NE(combo, nullptr);
-    combo->SelectItem(3);  // as the drop-down list does
+    Click(optionBar->ScreenCenter(L"fontsize_cbx"));
+    ASSERT_TRUE(combo->IsDropped());
+    HWND list = ::FindWindowW(L"NTSkinComboList", nullptr);
+    ASSERT_NE(list, nullptr);
+    SaveScreenshot(RECT{kToolbarX - 20, kToolbarY - 20, kToolbarX + 400, kToolbarY + 340},
+                   L"capture_bars_fontsize.png");
+    RECT items;
+    ::GetWindowRect(list, &items);
+    Click(POINT{items.left + 20, items.top + 1 + 3 * combo->GetItemHeight() + 5});
+    EXPECT_FALSE(combo->IsDropped());
     EXPECT_EQ(Setting(L"TextFontSizeIndex"), 3);
     EXPECT_EQ(optionBar->GetOptionFontSize(), 18);
     EXPECT_EQ(view.fontSizes, (std::vector<int>{18}));
