@@ -23,11 +23,12 @@ bool GetDisplaysBounds(RECT* bounds) {
 }
 
 HWND FindWindowAtPoint(HWND first, POINT pt, HWND exclude) {
-    HWND taskbar = ::FindWindowW(L"Shell_TrayWnd", nullptr);
     RECT rc;
-    if (taskbar && ::IsWindowVisible(taskbar) && ::GetWindowRect(taskbar, &rc) &&
-        ::PtInRect(&rc, pt))
-        return taskbar;
+    // Any visible taskbar: a hidden one (a shell's tray stand-in) may come first.
+    for (HWND bar = ::FindWindowExW(nullptr, nullptr, L"Shell_TrayWnd", nullptr); bar;
+         bar = ::FindWindowExW(nullptr, bar, L"Shell_TrayWnd", nullptr)) {
+        if (::IsWindowVisible(bar) && ::GetWindowRect(bar, &rc) && ::PtInRect(&rc, pt)) return bar;
+    }
     for (HWND wnd = first; wnd; wnd = ::GetWindow(wnd, GW_HWNDNEXT)) {
         if (wnd == exclude || !::IsWindowVisible(wnd)) continue;
         if (::GetWindowRect(wnd, &rc) && ::PtInRect(&rc, pt)) return wnd;

@@ -66,10 +66,11 @@ void CCMCaptureScreenWnd::OnMouseMoveEditing(WPARAM keys) {
 void CCMCaptureScreenWnd::OnMouseMoveSelecting() {
     if (m_nMode == MODE_SELECTING && m_bButtonDown) {
         if (m_ptCurrent.x != m_ptDown.x || m_ptCurrent.y != m_ptDown.y) {
-            // The rubber band starts as a point and grows with handle 5.
+            // The rubber band grows with handle 5 from where the button went down, so the
+            // pixels between the press and the first reported move are not lost.
             InvalidateSelection();
-            m_rcSelection = RECT{m_ptCurrent.x, m_ptCurrent.y, m_ptCurrent.x, m_ptCurrent.y};
-            m_nHandle = 5;
+            m_rcSelection = RECT{m_ptDown.x, m_ptDown.y, m_ptDown.x, m_ptDown.y};
+            m_nHandle = CMResizeSelection(&m_rcSelection, 5, m_ptCurrent);
             m_nMode = MODE_RESIZING;
             InvalidateSelection();
         }
