@@ -17,6 +17,17 @@ template class Inspectable<CCMToolbar>;
 template class Inspectable<CCMOptionBar>;
 
 LRESULT BarsParentWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == kMenuMessage) {
+        const auto* notify = reinterpret_cast<const TNotifyUI*>(wParam);
+        const auto* menu = reinterpret_cast<const CPaintManagerUI*>(lParam);
+        if (notify->sType == kNotifyWindowInit && menu)
+            for (const wchar_t* name :
+                 {L"complete_btn", L"save_btn", L"rectangle_btn", L"ellipse_btn", L"arrow_btn",
+                  L"brush_btn", L"mosaic_btn", L"text_btn", L"undo_btn", L"hidetool_btn",
+                  L"showtool_btn", L"reselect_btn", L"exit_btn"})
+                if (menu->FindControl(name)) menuEntries.emplace_back(name);
+        return 0;
+    }
     if (msg != WM_PAINT) return CNTWindow::HandleMessage(msg, wParam, lParam);
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(m_hWnd, &ps);

@@ -6,6 +6,7 @@
 #include "capture/toolbar/ccmcaptureview.h"
 #include "capture/toolbar/ccmoptionbar.h"
 #include "capture/toolbar/ccmtoolbar.h"
+#include "common/skin/uilib.h"
 #include "common/window/ntwindow.h"
 
 // Records what the bars ask of the capture window.
@@ -48,8 +49,14 @@ using TestOptionBar = Inspectable<CCMOptionBar>;
 // picture, parent of the two bars.
 class BarsParentWindow : public CNTWindow {
 public:
+    // The message a right-click menu reports through, as the capture window gives it.
+    static constexpr UINT kMenuMessage = WM_USER + 100;
+
     const wchar_t* GetWindowClassName() const override { return L"NTCaptureBarsParent"; }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // Names of the menu entries that existed when the menu reported "windowinit".
+    std::vector<std::wstring> menuEntries;
 };
 
 // Saves that part of the screen as a PNG into the build's tests folder (for looking at).

@@ -400,6 +400,17 @@ TEST_F(CaptureBarsTest, KeyboardFocusGoesBackToTheCaptureWindow) {
     EXPECT_TRUE(::IsWindow(*toolbar));
 }
 
+TEST_F(CaptureBarsTest, RightClickMenuOffersEveryCaptureCommand) {
+    auto* menu = new CMenuWnd(parent);
+    ASSERT_TRUE(menu->Init(nullptr, BarsParentWindow::kMenuMessage, L"popmenu.xml", L"xml",
+                           POINT{420, 60}));
+    Settle();
+    EXPECT_EQ(parent.menuEntries.size(), 13u);
+    SaveScreenshot(RECT{400, 40, 620, 560}, L"capture_menu.png");
+    Click(POINT{100, 100});  // elsewhere: the menu closes
+    EXPECT_TRUE(PumpUntil([] { return !::FindWindowW(L"NTSkinMenu", nullptr); }));
+}
+
 TEST_F(CaptureBarsTest, HoveringAButtonShowsItsTooltip) {
     MoveMouse(toolbar->ScreenCenter(L"mosaic_btn"));
     HWND tip = nullptr;
