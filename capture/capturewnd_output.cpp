@@ -68,9 +68,13 @@ CMBitmapPtr CCMCaptureScreenWnd::ComposeImage(const RECT& rc, bool allObjects,
     if (!image || !imageDC || !snapshotDC) return nullptr;
     {
         CMSelectBitmap selectImage(imageDC.get(), image.get());
-        CMSelectBitmap selectSnapshot(snapshotDC.get(), m_snapshot.get());
-        ::BitBlt(imageDC.get(), 0, 0, width, height, snapshotDC.get(), rc.left - m_rcWindow.left,
-                 rc.top - m_rcWindow.top, SRCCOPY);
+        {
+            // Released before drawing: a mosaic composes its own picture from the snapshot,
+            // and a bitmap can be selected into one DC only.
+            CMSelectBitmap selectSnapshot(snapshotDC.get(), m_snapshot.get());
+            ::BitBlt(imageDC.get(), 0, 0, width, height, snapshotDC.get(),
+                     rc.left - m_rcWindow.left, rc.top - m_rcWindow.top, SRCCOPY);
+        }
         Gdiplus::Graphics graphics(imageDC.get());
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
         graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-rc.left),
