@@ -27,6 +27,12 @@ std::wstring ButtonName(const wchar_t* prefix, int number) {
     return prefix + std::to_wstring(number);
 }
 
+// A stored choice; one outside 0..count-1 is the first choice, as the bar then shows it.
+int StoredIndex(const CNTRegEdit& key, const wchar_t* name, int count) {
+    const DWORD index = key.ReadDword(name, 0);
+    return index < static_cast<DWORD>(count) ? static_cast<int>(index) : 0;
+}
+
 void WriteSetting(const wchar_t* name, int value) {
     if (!name) return;
     CNTRegEdit key(HKEY_CURRENT_USER, kCaptureSettingsKey);
@@ -94,11 +100,11 @@ void CCMOptionBar::LoadToolOptions() {
     if (!info) return;
     const CNTRegEdit key(HKEY_CURRENT_USER, kCaptureSettingsKey);
     if (info->sizeValue) {
-        m_sizeIndex = static_cast<int>(key.ReadDword(info->sizeValue, 0));
+        m_sizeIndex = StoredIndex(key, info->sizeValue, kSizeCount);
         SelectSizeButton(m_sizeIndex);
     }
     if (info->colorValue) {
-        m_colorIndex = static_cast<int>(key.ReadDword(info->colorValue, 0));
+        m_colorIndex = StoredIndex(key, info->colorValue, kColorCount);
         SelectColorButton(m_colorIndex);
     }
     if (m_tool == TOOL_MOSAIC) {
@@ -112,8 +118,11 @@ void CCMOptionBar::LoadToolOptions() {
         m_fontSizeIndex =
             static_cast<int>(key.ReadDword(kTextFontSizeIndexValue, kDefaultFontSizeIndex));
         auto* combo = dynamic_cast<CComboUI*>(m_pm.FindControl(L"fontsize_cbx"));
-        if (combo && combo->GetCurSel() != m_fontSizeIndex)
-            combo->SelectItem(m_fontSizeIndex, false);
+        if (combo) {
+            if (m_fontSizeIndex < 0 || m_fontSizeIndex >= combo->GetCount())
+                m_fontSizeIndex = kDefaultFontSizeIndex;
+            if (combo->GetCurSel() != m_fontSizeIndex) combo->SelectItem(m_fontSizeIndex, false);
+        }
     }
 }
 

@@ -252,6 +252,22 @@ TEST_F(CaptureBarsTest, FirstUseGivesEveryToolItsDefaults) {
     EXPECT_EQ(optionBar->GetMosaicFuzziness(), 6);
     EXPECT_EQ(dynamic_cast<CSliderUI*>(optionBar->Find(L"mosaic_slider"))->GetValue(), 6);
     EXPECT_EQ(Setting(L"RectangleSizeIndex"), -1);  // showing the options stores nothing
+
+    // Stored choices out of range are the defaults, and the bar shows them so.
+    toolbar->SelectTool(TOOL_ARROW);
+    Click(optionBar->ScreenCenter(L"btn_brush3"));
+    Click(optionBar->ScreenCenter(L"btn_color5"));
+    StoreSetting(L"RectangleSizeIndex", 9);
+    StoreSetting(L"RectangleColorIndex", 40);
+    StoreSetting(kTextFontSizeIndexValue, 77);
+    toolbar->SelectTool(TOOL_RECTANGLE);
+    EXPECT_EQ(optionBar->GetOptionWidth(), 1);
+    EXPECT_EQ(optionBar->GetOptionColor(), 0xFF000000u);
+    EXPECT_TRUE(IsSelected(*optionBar, L"btn_brush1"));
+    EXPECT_TRUE(IsSelected(*optionBar, L"btn_color1"));
+    toolbar->SelectTool(TOOL_TEXT);
+    EXPECT_EQ(optionBar->GetFontSizeIndex(), 1);
+    EXPECT_EQ(optionBar->GetOptionFontSize(), 14);
 }
 
 TEST_F(CaptureBarsTest, ChoicesAreStoredPerToolAndRestoredByTheNextCapture) {
