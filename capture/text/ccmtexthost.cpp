@@ -106,7 +106,10 @@ void CCMTextHost::SetClientRect(const RECT& rcScreen) {
     int dpiY = m_hdc ? ::GetDeviceCaps(m_hdc, LOGPIXELSY) : 96;
     m_extent.cx = ::MulDiv(rcScreen.right - rcScreen.left, 2540, dpiX);
     m_extent.cy = ::MulDiv(rcScreen.bottom - rcScreen.top, 2540, dpiY);
-    if (m_services) m_services->OnTxPropertyBitsChange(TXTBIT_EXTENTCHANGE, TXTBIT_EXTENTCHANGE);
+    // The client rectangle too: services that rewrap only on that bit would otherwise keep the
+    // old width until the next drawing, and count lines that no longer wrap.
+    const DWORD changed = TXTBIT_EXTENTCHANGE | TXTBIT_CLIENTRECTCHANGE;
+    if (m_services) m_services->OnTxPropertyBitsChange(changed, changed);
 }
 
 RECT CCMTextHost::GetClientLayoutRect() const {

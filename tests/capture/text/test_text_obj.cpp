@@ -131,6 +131,7 @@ TEST_F(TextObjTest, ALongLineWidensTheBoxUpToTheSelectionThenWraps) {
     Gdiplus::Rect wide = text->GetNormalRect();
     EXPECT_GT(wide.Width, 100);
     EXPECT_LE(wide.GetRight(), site->selection.right);
+    EXPECT_EQ(wide.Height, 50);  // still one line: the services wrap at the new width
 
     for (int i = 0; i < 6; ++i) Type(L" and it goes on and on");
     Gdiplus::Rect full = text->GetNormalRect();
