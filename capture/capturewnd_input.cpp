@@ -68,11 +68,11 @@ void CCMCaptureScreenWnd::OnMouseMoveSelecting() {
         if (m_ptCurrent.x != m_ptDown.x || m_ptCurrent.y != m_ptDown.y) {
             // The rubber band grows with handle 5 from where the button went down, so the
             // pixels between the press and the first reported move are not lost.
-            InvalidateSelection();
+            RECT before = m_rcSelection;
             m_rcSelection = RECT{m_ptDown.x, m_ptDown.y, m_ptDown.x, m_ptDown.y};
             m_nHandle = CMResizeSelection(&m_rcSelection, 5, m_ptCurrent);
             m_nMode = MODE_RESIZING;
-            InvalidateSelection();
+            InvalidateSelectionChange(before);
         }
     } else if (m_nMode == MODE_SELECTING) {
         RECT candidate = m_rcWindow;
@@ -82,20 +82,18 @@ void CCMCaptureScreenWnd::OnMouseMoveSelecting() {
             ::GetWindowRect(found, &rc);
             ::IntersectRect(&candidate, &rc, &m_rcWindow);
         }
-        if (!::EqualRect(&candidate, &m_rcSelection)) {
-            InvalidateSelection();
-            m_rcSelection = candidate;
-            InvalidateSelection();
-        }
+        RECT before = m_rcSelection;
+        m_rcSelection = candidate;
+        InvalidateSelectionChange(before);
     } else if (m_nMode == MODE_RESIZING) {
-        InvalidateSelection();
+        RECT before = m_rcSelection;
         m_nHandle = CMResizeSelection(&m_rcSelection, m_nHandle, m_ptCurrent);
-        InvalidateSelection();
+        InvalidateSelectionChange(before);
     } else if (m_nMode == MODE_MOVING) {
-        InvalidateSelection();
+        RECT before = m_rcSelection;
         CMMoveSelection(&m_rcSelection, m_ptCurrent.x - m_ptPrevious.x,
                         m_ptCurrent.y - m_ptPrevious.y, m_rcWindow);
-        InvalidateSelection();
+        InvalidateSelectionChange(before);
     }
     SetSelectionCursor(m_ptCurrent);
 }

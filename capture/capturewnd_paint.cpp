@@ -1,6 +1,8 @@
 // The overlay: the frozen screen dimmed outside the selection, the size label, the annotations,
 // the border and the handles, painted through a buffer of the clip box only.
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "capture/capturegeometry.h"
 #include "capture/capturemodule.h"
@@ -37,73 +39,105 @@ void DrawSizeLabel(Gdiplus::Graphics& graphics, const RECT& selection) {
     graphics.DrawString(text, -1, &font, layout, &format, &white);
 }
 
+// The rectangles of the window's update region, so thin invalidated strips are painted as
+// strips and not as their bounding box; empty when the region cannot be read.
+std::vector<RECT> UpdateRects(HWND window) {
+    std::vector<RECT> rects;
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    if (::GetUpdateRgn(window, region, FALSE) > NULLREGION) {
+        DWORD size = ::GetRegionData(region, 0, nullptr);
+        std::vector<BYTE> data(size);
+        auto* header = reinterpret_cast<RGNDATA*>(data.data());
+        if (size && ::GetRegionData(region, size, header)) {
+            // A region of many small pieces paints faster as one box.
+            const DWORD kMostPieces = 16;
+            auto* first = reinterpret_cast<const RECT*>(header->Buffer);
+            if (header->rdh.nCount <= kMostPieces)
+                rects.assign(first, first + header->rdh.nCount);
+            else
+                rects.push_back(header->rdh.rcBound);
+        }
+    }
+    ::DeleteObject(region);
+    return rects;
+}
+
 }  // namespace
 
 void CCMCaptureScreenWnd::OnPaint() {
+    std::vector<RECT> parts = UpdateRects(m_hWnd);
     PAINTSTRUCT ps;
     HDC target = ::BeginPaint(m_hWnd, &ps);
-    RECT clip;
-    ::GetClipBox(target, &clip);
-    {
-        CNTMemDC buffer(target, clip, 0xFFFFFF);
-        if (buffer.IsValid()) {
-            CMMemoryDCPtr snapshotDC(::CreateCompatibleDC(target));
-            if (snapshotDC) {
-                CMSelectBitmap select(snapshotDC.get(), m_snapshot.get());
-                ::BitBlt(buffer, 0, 0, clip.right - clip.left, clip.bottom - clip.top,
-                         snapshotDC.get(), clip.left, clip.top, SRCCOPY);
-            }
-            // Screen coordinates land at buffer = screen - window origin - clip origin.
-            POINT origin{m_rcWindow.left + clip.left, m_rcWindow.top + clip.top};
-            RECT screenClip = clip;
-            ::OffsetRect(&screenClip, m_rcWindow.left, m_rcWindow.top);
-            Gdiplus::Graphics graphics(buffer.GetSafeHdc());
-            graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-            graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-origin.x),
-                                        static_cast<Gdiplus::REAL>(-origin.y));
+    if (parts.empty()) {
+        RECT clip;
+        ::GetClipBox(target, &clip);
+        parts.push_back(clip);
+    }
+    for (const RECT& part : parts) PaintPart(target, part);
+    ::EndPaint(m_hWnd, &ps);
+}
 
-            Gdiplus::Region dim(ToGdiplus(m_rcSelection));
-            dim.Xor(ToGdiplus(screenClip));
-            Gdiplus::SolidBrush shade(Gdiplus::Color(0x7F000000));
-            graphics.FillRegion(&shade, &dim);
+void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
+    CNTMemDC buffer(target, clip, 0xFFFFFF);
+    if (!buffer.IsValid()) return;
+    CMMemoryDCPtr snapshotDC(::CreateCompatibleDC(target));
+    if (snapshotDC) {
+        CMSelectBitmap select(snapshotDC.get(), m_snapshot.get());
+        ::BitBlt(buffer, 0, 0, clip.right - clip.left, clip.bottom - clip.top, snapshotDC.get(),
+                 clip.left, clip.top, SRCCOPY);
+    }
+    // Screen coordinates land at buffer = screen - window origin - clip origin.
+    POINT origin{m_rcWindow.left + clip.left, m_rcWindow.top + clip.top};
+    RECT screenClip = clip;
+    ::OffsetRect(&screenClip, m_rcWindow.left, m_rcWindow.top);
+    Gdiplus::Graphics graphics(buffer.GetSafeHdc());
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-origin.x),
+                                static_cast<Gdiplus::REAL>(-origin.y));
 
-            if (!::IsRectEmpty(&m_rcSelection)) DrawSizeLabel(graphics, m_rcSelection);
+    // The shaded area reaches a pixel past the buffer on every side: a region edge that lies
+    // exactly on the buffer's edge may lose its last column when it is rasterised.
+    RECT shaded = screenClip;
+    ::InflateRect(&shaded, 2, 2);
+    Gdiplus::Region dim(ToGdiplus(m_rcSelection));
+    dim.Xor(ToGdiplus(shaded));
+    Gdiplus::SolidBrush shade(Gdiplus::Color(0x7F000000));
+    graphics.FillRegion(&shade, &dim);
 
-            Gdiplus::Rect gdiClip = ToGdiplus(screenClip);
-            for (auto& object : m_objects) {
-                RECT bounds = object->GetBoundsRect(), overlap;
-                if (::IntersectRect(&overlap, &bounds, &screenClip))
-                    object->Draw(graphics, gdiClip, origin);
-            }
+    if (!::IsRectEmpty(&m_rcSelection)) DrawSizeLabel(graphics, m_rcSelection);
 
-            RECT overlap;
-            if (::IntersectRect(&overlap, &m_rcSelection, &screenClip) &&
-                m_rcSelection.right - m_rcSelection.left >= 4 &&
-                m_rcSelection.bottom - m_rcSelection.top >= 4) {
-                graphics.Flush();
-                HDC dc = buffer.GetSafeHdc();
-                POINT oldOrigin;
-                ::SetViewportOrgEx(dc, -origin.x, -origin.y, &oldOrigin);
-                HPEN pen = ::CreatePen(PS_SOLID, 1, RGB(0, 153, 255));
-                HGDIOBJ oldPen = ::SelectObject(dc, pen);
-                HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
-                ::Rectangle(dc, m_rcSelection.left, m_rcSelection.top, m_rcSelection.right,
-                            m_rcSelection.bottom);
-                if (m_nMode != MODE_SELECTING) {
-                    ::SelectObject(dc, ::GetStockObject(WHITE_BRUSH));
-                    for (int handle = 1; handle <= 8; ++handle) {
-                        RECT rc = CMGetHandleRect(m_rcSelection, handle);
-                        ::Rectangle(dc, rc.left, rc.top, rc.right, rc.bottom);
-                    }
-                }
-                ::SelectObject(dc, oldBrush);
-                ::SelectObject(dc, oldPen);
-                ::DeleteObject(pen);
-                ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
-            }
+    Gdiplus::Rect gdiClip = ToGdiplus(screenClip);
+    for (auto& object : m_objects) {
+        RECT bounds = object->GetBoundsRect(), overlap;
+        if (::IntersectRect(&overlap, &bounds, &screenClip))
+            object->Draw(graphics, gdiClip, origin);
+    }
+
+    RECT overlap;
+    if (!::IntersectRect(&overlap, &m_rcSelection, &screenClip) ||
+        m_rcSelection.right - m_rcSelection.left < 4 ||
+        m_rcSelection.bottom - m_rcSelection.top < 4)
+        return;
+    graphics.Flush();
+    HDC dc = buffer.GetSafeHdc();
+    POINT oldOrigin;
+    ::SetViewportOrgEx(dc, -origin.x, -origin.y, &oldOrigin);
+    HPEN pen = ::CreatePen(PS_SOLID, 1, RGB(0, 153, 255));
+    HGDIOBJ oldPen = ::SelectObject(dc, pen);
+    HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+    ::Rectangle(dc, m_rcSelection.left, m_rcSelection.top, m_rcSelection.right,
+                m_rcSelection.bottom);
+    if (m_nMode != MODE_SELECTING) {
+        ::SelectObject(dc, ::GetStockObject(WHITE_BRUSH));
+        for (int handle = 1; handle <= 8; ++handle) {
+            RECT rc = CMGetHandleRect(m_rcSelection, handle);
+            ::Rectangle(dc, rc.left, rc.top, rc.right, rc.bottom);
         }
     }
-    ::EndPaint(m_hWnd, &ps);
+    ::SelectObject(dc, oldBrush);
+    ::SelectObject(dc, oldPen);
+    ::DeleteObject(pen);
+    ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
 }
 
 void CCMCaptureScreenWnd::InvalidateSelection() {
@@ -118,4 +152,28 @@ void CCMCaptureScreenWnd::InvalidateSelection() {
 
 void CCMCaptureScreenWnd::InvalidateObject(CCMDrawObj* object) {
     if (object) InvalidateScreenRect(object->GetBoundsRect());
+}
+
+void CCMCaptureScreenWnd::InvalidateSelectionChange(const RECT& before) {
+    const RECT& after = m_rcSelection;
+    if (::EqualRect(&before, &after)) return;
+    // Only the bands the edges swept over change (dimming, border, handles), plus the labels.
+    constexpr LONG kMargin = 6;
+    LONG left = std::min(before.left, after.left) - kMargin;
+    LONG top = std::min(before.top, after.top) - kMargin;
+    LONG right = std::max(before.right, after.right) + kMargin;
+    LONG bottom = std::max(before.bottom, after.bottom) + kMargin;
+    auto band = [](LONG a, LONG b) {
+        return std::make_pair(std::min(a, b) - kMargin, std::max(a, b) + kMargin);
+    };
+    auto [leftFrom, leftTo] = band(before.left, after.left);
+    auto [rightFrom, rightTo] = band(before.right, after.right);
+    auto [topFrom, topTo] = band(before.top, after.top);
+    auto [bottomFrom, bottomTo] = band(before.bottom, after.bottom);
+    InvalidateScreenRect(RECT{leftFrom, top, leftTo, bottom});
+    InvalidateScreenRect(RECT{rightFrom, top, rightTo, bottom});
+    InvalidateScreenRect(RECT{left, topFrom, right, topTo});
+    InvalidateScreenRect(RECT{left, bottomFrom, right, bottomTo});
+    for (const RECT* rc : {&before, &after})
+        InvalidateScreenRect(RECT{rc->left - kMargin, rc->top - 48, rc->left + 200, rc->top});
 }

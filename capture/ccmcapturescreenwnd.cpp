@@ -196,14 +196,7 @@ void CCMCaptureScreenWnd::UndoLast() {
 }
 
 void CCMCaptureScreenWnd::ApplyMosaicBlock(int blockSize) {
-    for (auto& object : m_objects) {
-        if (!object->IsKindOf(L"CCMShapeObj")) continue;
-        auto* shape = static_cast<CCMShapeObj*>(object.get());
-        if (shape->GetKind() != SHAPE_MOSAIC) continue;
-        shape->SetBlockSize(blockSize);
-        shape->RenderCache();
-        InvalidateObject(shape);
-    }
+    ::ApplyMosaicBlock(m_objects, blockSize);
 }
 
 void CCMCaptureScreenWnd::SetTextFontSize(int size) {

@@ -110,7 +110,10 @@ private:
     POINT ToScreen(POINT client) const;
     // painting (capturewnd_paint.cpp)
     void OnPaint();
+    void PaintPart(HDC target, const RECT& clip);
     void InvalidateSelection();
+    // Invalidates what changes between the selection before and the current one.
+    void InvalidateSelectionChange(const RECT& before);
     void InvalidateObject(CCMDrawObj* object);
     // placement of the bars (capturewnd_placement.cpp)
     void PlaceToolbar();

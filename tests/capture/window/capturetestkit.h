@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "capture/ccmcapturescreenwnd.h"
-#include "common/skin/uilib.h"
+#include "capture/window/skinprobe.h"
 
 // A top-level window showing a known pattern, so the frozen screen has pixels to check.
 class PatternWindow {
@@ -67,23 +67,6 @@ private:
     std::atomic<int> m_answered{0};
     CRITICAL_SECTION m_lock;
     std::thread m_thread;
-};
-
-// Lays a skin file out at a bar's size, so a test or the demo finds where its controls are
-// without reaching into the bar.
-class SkinProbe : public WindowImplBase {
-public:
-    explicit SkinProbe(std::wstring skinFile) : m_skinFile(std::move(skinFile)) {}
-    // Screen centre of a control of the skin as laid out in bar; (-1, -1) when not found.
-    static POINT ControlCenter(HWND bar, const wchar_t* skinFile, const wchar_t* control);
-
-protected:
-    const wchar_t* GetWindowClassName() const override { return L"CaptureTestSkinProbe"; }
-    std::wstring GetSkinFolder() override { return std::wstring(); }
-    std::wstring GetSkinFile() override { return m_skinFile; }
-
-private:
-    std::wstring m_skinFile;
 };
 
 // The running capture (null when none) and helpers on it.

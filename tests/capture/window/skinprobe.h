@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/skin/uilib.h"
+
+// Lays a skin file out at a bar's size, so a test or the demo finds where the bar's controls
+// are without reaching into the bar (which may live in another process).
+class SkinProbe : public WindowImplBase {
+public:
+    explicit SkinProbe(std::wstring skinFile) : m_skinFile(std::move(skinFile)) {}
+    // Screen centre of a control of the skin as laid out in bar; (-1, -1) when not found.
+    static POINT ControlCenter(HWND bar, const wchar_t* skinFile, const wchar_t* control);
+
+protected:
+    const wchar_t* GetWindowClassName() const override { return L"CaptureTestSkinProbe"; }
+    std::wstring GetSkinFolder() override { return std::wstring(); }
+    std::wstring GetSkinFile() override { return m_skinFile; }
+
+private:
+    std::wstring m_skinFile;
+};
