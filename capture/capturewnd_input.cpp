@@ -233,6 +233,11 @@ void CCMCaptureScreenWnd::FinishDrawing() {
         if (!m_pCurrent->IsValid()) m_pCurrent->SetDefaultSize();
     } else if (m_pCurrent->IsValid()) {
         m_pCurrent->UpdateBoundsFromPoints();
+        // A finished mosaic never changes (what lies under it is older and stays), so it is
+        // pixelated once here instead of being composed again on every paint.
+        if (m_pCurrent->IsKindOf(L"CCMShapeObj") &&
+            static_cast<CCMShapeObj*>(m_pCurrent)->GetKind() == SHAPE_MOSAIC)
+            static_cast<CCMShapeObj*>(m_pCurrent)->RenderCache();
     }
     InvalidateObject(m_pCurrent);
     m_nMode = MODE_SELECTED;

@@ -62,6 +62,15 @@ std::vector<RECT> UpdateRects(HWND window) {
     return rects;
 }
 
+// Copies part (client coordinates) of a snapshot-sized bitmap into a buffer that covers clip.
+void CopySnapshot(HDC buffer, const RECT& clip, HBITMAP from, const RECT& part) {
+    CMMemoryDCPtr source(::CreateCompatibleDC(buffer));
+    if (!source) return;
+    CMSelectBitmap select(source.get(), from);
+    ::BitBlt(buffer, part.left - clip.left, part.top - clip.top, part.right - part.left,
+             part.bottom - part.top, source.get(), part.left, part.top, SRCCOPY);
+}
+
 }  // namespace
 
 void CCMCaptureScreenWnd::OnPaint() {
@@ -80,12 +89,12 @@ void CCMCaptureScreenWnd::OnPaint() {
 void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
     CNTMemDC buffer(target, clip, 0xFFFFFF);
     if (!buffer.IsValid()) return;
-    CMMemoryDCPtr snapshotDC(::CreateCompatibleDC(target));
-    if (snapshotDC) {
-        CMSelectBitmap select(snapshotDC.get(), m_snapshot.get());
-        ::BitBlt(buffer, 0, 0, clip.right - clip.left, clip.bottom - clip.top, snapshotDC.get(),
-                 clip.left, clip.top, SRCCOPY);
-    }
+    // Shaded snapshot everywhere, the plain snapshot inside the selection.
+    CopySnapshot(buffer, clip, m_dimmed ? m_dimmed.get() : m_snapshot.get(), clip);
+    RECT inside, selection = m_rcSelection;
+    ::OffsetRect(&selection, -m_rcWindow.left, -m_rcWindow.top);
+    if (::IntersectRect(&inside, &selection, &clip))
+        CopySnapshot(buffer, clip, m_snapshot.get(), inside);
     // Screen coordinates land at buffer = screen - window origin - clip origin.
     POINT origin{m_rcWindow.left + clip.left, m_rcWindow.top + clip.top};
     RECT screenClip = clip;
@@ -94,15 +103,14 @@ void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-origin.x),
                                 static_cast<Gdiplus::REAL>(-origin.y));
-
-    // The shaded area reaches a pixel past the buffer on every side: a region edge that lies
-    // exactly on the buffer's edge may lose its last column when it is rasterised.
-    RECT shaded = screenClip;
-    ::InflateRect(&shaded, 2, 2);
-    Gdiplus::Region dim(ToGdiplus(m_rcSelection));
-    dim.Xor(ToGdiplus(shaded));
-    Gdiplus::SolidBrush shade(Gdiplus::Color(0x7F000000));
-    graphics.FillRegion(&shade, &dim);
+    if (!m_dimmed) {  // no memory for the shaded copy: shade while painting
+        RECT shaded = screenClip;
+        ::InflateRect(&shaded, 2, 2);
+        Gdiplus::Region dim(ToGdiplus(m_rcSelection));
+        dim.Xor(ToGdiplus(shaded));
+        Gdiplus::SolidBrush shade(Gdiplus::Color(0x7F000000));
+        graphics.FillRegion(&shade, &dim);
+    }
 
     if (!::IsRectEmpty(&m_rcSelection)) DrawSizeLabel(graphics, m_rcSelection);
 

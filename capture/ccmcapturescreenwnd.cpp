@@ -50,6 +50,7 @@ void CCMCaptureScreenWnd::GrabScreen() {
     int width = m_rcWindow.right - m_rcWindow.left, height = m_rcWindow.bottom - m_rcWindow.top;
     HDC screen = ::GetDC(nullptr);
     m_snapshot.reset(::CreateCompatibleBitmap(screen, width, height));
+    m_dimmed.reset(::CreateCompatibleBitmap(screen, width, height));
     CMMemoryDCPtr memory(::CreateCompatibleDC(screen));
     if (m_snapshot && memory) {
         CMSelectBitmap select(memory.get(), m_snapshot.get());
@@ -57,6 +58,19 @@ void CCMCaptureScreenWnd::GrabScreen() {
                  SRCCOPY);
     }
     ::ReleaseDC(nullptr, screen);
+    // The shade over everything outside the selection never changes, so it is laid over a copy
+    // of the snapshot once instead of being blended again on every paint.
+    CMMemoryDCPtr shaded(memory ? ::CreateCompatibleDC(memory.get()) : nullptr);
+    if (!m_dimmed || !shaded) {
+        m_dimmed.reset();
+        return;
+    }
+    CMSelectBitmap selectSnapshot(memory.get(), m_snapshot.get());
+    CMSelectBitmap selectDimmed(shaded.get(), m_dimmed.get());
+    ::BitBlt(shaded.get(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+    Gdiplus::Graphics graphics(shaded.get());
+    Gdiplus::SolidBrush shade(Gdiplus::Color(0x7F000000));
+    graphics.FillRectangle(&shade, 0, 0, width, height);
 }
 
 LRESULT CCMCaptureScreenWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

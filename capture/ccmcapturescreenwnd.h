@@ -123,6 +123,7 @@ private:
     POINT m_ptCurrent = {};
     POINT m_ptPrevious = {};
     CMBitmapPtr m_snapshot;
+    CMBitmapPtr m_dimmed;  // the snapshot under the shade shown outside the selection
     HCURSOR m_hCross = nullptr;
     bool m_bEditing = false;
     int m_nMode = MODE_SELECTING;
