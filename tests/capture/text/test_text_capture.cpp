@@ -52,6 +52,22 @@ protected:
         ::PostMessageW(hWnd, WM_IME_ENDCOMPOSITION, 0, 0);
         Settle();
     }
+    // Pixels of the screen inside rc (screen coordinates) near rgb.
+    static int CountOnScreen(const RECT& rc, DWORD rgb) {
+        const int width = rc.right - rc.left, height = rc.bottom - rc.top;
+        HDC screen = ::GetDC(nullptr);
+        HDC memory = ::CreateCompatibleDC(screen);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+        HGDIOBJ old = ::SelectObject(memory, bitmap);
+        ::BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
+        ::SelectObject(memory, old);
+        ::DeleteDC(memory);
+        ::ReleaseDC(nullptr, screen);
+        int count = 0;
+        for (DWORD pixel : BitmapPixels(bitmap)) count += Near(pixel, rgb);
+        ::DeleteObject(bitmap);
+        return count;
+    }
     static int TextHeightTwips(CCMTextObj* text) {
         CHARRANGE saved = {}, all = {0, -1};
         CHARFORMAT2W format = {};
@@ -74,12 +90,16 @@ TEST_F(CaptureTextTest, TypedAndComposedTextIsInTheCopiedPictureInsideTheBoxOnly
     EXPECT_TRUE(text->GetHost() != nullptr);
     EXPECT_EQ(Capture()->GetMode(), Wnd::MODE_SELECTED);
     EXPECT_EQ(text->GetColor(), 0xFF000000u | kRed);
+    RECT layout = text->GetLayoutRect();
+    int before = CountOnScreen(layout, kRed);
     TypeText(L"Abc ");
     Compose(L"中文字");
     EXPECT_EQ(text->GetText(), L"Abc 中文字");
     Gdiplus::Rect box = text->GetNormalRect();
     EXPECT_EQ(box.X, 300);
     EXPECT_EQ(box.Y, 240);
+    // The overlay on the screen shows it in the box too.
+    EXPECT_GT(CountOnScreen(layout, kRed), before + 60);
 
     // Completing commits the box: the copy has the text but not the dashed frame.
     Capture()->CompleteToClipboard();
@@ -91,7 +111,6 @@ TEST_F(CaptureTextTest, TypedAndComposedTextIsInTheCopiedPictureInsideTheBoxOnly
     ::CloseClipboard();
     const int width = kArea.right - kArea.left;
     ASSERT_EQ(picture.size(), static_cast<size_t>(width * (kArea.bottom - kArea.top)));
-    RECT layout = {box.X + 8, box.Y + 8, box.GetRight() - 8, box.GetBottom() - 8};
     int ink = 0, changed = 0;
     for (int y = kArea.top; y < kArea.bottom; ++y) {
         for (int x = kArea.left; x < kArea.right; ++x) {
@@ -135,18 +154,35 @@ TEST_F(CaptureTextTest, TheFrameDragsTheBoxInsideTheSelectionAndAPressBesideComm
     EXPECT_EQ(text->GetText(), L"move");
 }
 
-TEST_F(CaptureTextTest, CtrlZRemovesTheWholeBoxAndEscCloses) {
+TEST_F(CaptureTextTest, UndoRemovesWholeBoxesAndReactivatesTheNewestAndEscCloses) {
     ASSERT_TRUE(SelectArea(kArea));
     CCMTextObj* text = StartText(POINT{300, 240});
     ASSERT_NE(text, nullptr);
     TypeText(L"abc");
+    // A newer shape undone hands the editing back to the text box.
+    Capture()->GetToolbar().SelectTool(TOOL_RECTANGLE);
+    Settle();
+    EXPECT_FALSE(text->IsActive());  // another tool commits it
+    Drag(POINT{420, 300}, POINT{480, 350});
+    ASSERT_EQ(Capture()->GetObjects().size(), 2u);
+    KeyCombo(VK_CONTROL, 'Z');
+    ASSERT_EQ(Capture()->GetObjects().size(), 1u);
+    EXPECT_EQ(Capture()->GetCurrentObject(), text);
+    EXPECT_TRUE(text->IsActive());
+    TypeText(L"d");
+    EXPECT_EQ(text->GetText(), L"abcd");
+    // Undo while typing takes the whole box, not the last character.
     KeyCombo(VK_CONTROL, 'Z');
     EXPECT_TRUE(Capture()->GetObjects().empty());
     EXPECT_EQ(Capture()->GetCurrentObject(), nullptr);
 
-    text = StartText(POINT{320, 260});
+    Capture()->GetToolbar().SelectTool(TOOL_TEXT);
+    Settle();
+
+    Click(POINT{320, 260});
+    text = static_cast<CCMTextObj*>(Capture()->GetCurrentObject());
     ASSERT_NE(text, nullptr);
-    TypeText(L"d");
+    TypeText(L"e");
     PressKey(VK_ESCAPE);
     EXPECT_EQ(Capture(), nullptr);
 }
@@ -172,8 +208,11 @@ TEST_F(CaptureTextTest, OptionBarColourAndSizeChangeAllTextAndPasteTakesTheSize)
                         kRed);
     EXPECT_GT(red, 40);
 
-    Capture()->SetTextFontSize(24);  // what the font-size combo asks for
-    EXPECT_EQ(TextHeightTwips(text), 480);
+    // What the option bar asks for when a size is picked from its list (the list itself is
+    // tested with the bar).
+    Capture()->SetTextFontSize(18);
+    EXPECT_EQ(TextHeightTwips(text), 360);
+    EXPECT_TRUE(text->IsActive());
     EXPECT_EQ(text->GetFontSize(), 14);  // the box keeps measuring with its own size
 
     ASSERT_TRUE(::OpenClipboard(nullptr));
