@@ -1,5 +1,5 @@
 // The text annotation as the capture window drives it: layout, growth within the selection,
-// message routing, composition window, paste, drawing with and without its frame.
+// message routing, composition window, drawing with and without its frame.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,7 +7,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "capture/ccmdocument.h"
 #include "capture/text/ccmtexthost.h"
@@ -25,13 +24,10 @@ public:
     HWND GetSiteWindow() const override { return m_hWnd; }
     RECT GetScreenRect() const override { return kScreen; }
     RECT GetSelectionRect() const override { return selection; }
-    void InvalidateScreenRect(const RECT& rc) override { invalidated.push_back(rc); }
+    void InvalidateScreenRect(const RECT&) override {}
     CMBitmapPtr ComposeImage(const RECT&, bool, const CCMDrawObj*) override { return nullptr; }
-    int GetOptionFontSize() const override { return optionFontSize; }
 
     RECT selection = {120, 100, 420, 300};
-    int optionFontSize = 14;
-    std::vector<RECT> invalidated;
 
 private:
     HWND m_hWnd;
@@ -207,41 +203,6 @@ TEST_F(TextObjTest, CompositionWindowOpensAtTheCaret) {
     // The caret is in client coordinates inside the box.
     RECT layout = Shift(text->GetLayoutRect(), POINT{kScreen.left, kScreen.top});
     EXPECT_TRUE(::PtInRect(&layout, caret));
-}
-
-TEST_F(TextObjTest, CtrlVPastesAndGivesAllTextTheOptionBarSize) {
-    Press(150, 120);
-    Type(L"x");
-    ASSERT_TRUE(::OpenClipboard(hWnd));
-    ::EmptyClipboard();
-    const wchar_t pasted[] = L"粘贴";
-    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, sizeof(pasted));
-    ::memcpy(::GlobalLock(memory), pasted, sizeof(pasted));
-    ::GlobalUnlock(memory);
-    ::SetClipboardData(CF_UNICODETEXT, memory);
-    ::CloseClipboard();
-
-    site->optionFontSize = 24;
-    BYTE keys[256] = {};
-    ::GetKeyboardState(keys);
-    keys[VK_CONTROL] = 0x80;
-    ::SetKeyboardState(keys);
-    bool handled = false;
-    Route(WM_KEYDOWN, 'V', 1, &handled);
-    keys[VK_CONTROL] = 0;
-    ::SetKeyboardState(keys);
-    EXPECT_TRUE(handled);
-    EXPECT_EQ(text->GetText(), L"x粘贴");
-
-    CHARRANGE all = {0, -1};
-    CHARFORMAT2W format = {};
-    format.cbSize = sizeof(format);
-    CCMTextHost* host = text->GetHost();
-    host->SendToServices(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all), nullptr);
-    host->SendToServices(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format),
-                         nullptr);
-    EXPECT_TRUE(format.dwMask & CFM_SIZE);
-    EXPECT_EQ(std::abs(format.yHeight), 480);
 }
 
 TEST_F(TextObjTest, DrawsTheTextWhereTheScreenPutsItWithTheFrameOnlyWhileEditing) {
