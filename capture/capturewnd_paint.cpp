@@ -17,13 +17,10 @@ Gdiplus::Rect ToGdiplus(const RECT& rc) {
 }
 
 // "%d x %d" on a black box above the selection's top-left corner.
-void DrawSizeLabel(Gdiplus::Graphics& graphics, const RECT& selection) {
+void DrawSizeLabel(Gdiplus::Graphics& graphics, const Gdiplus::Font& font, const RECT& selection) {
     wchar_t text[64];
     std::swprintf(text, 64, L"%d x %d", static_cast<int>(selection.right - selection.left),
                   static_cast<int>(selection.bottom - selection.top));
-    LOGFONTW logFont = {};
-    ::GetObjectW(CMGetLabelFont(), sizeof(logFont), &logFont);
-    Gdiplus::Font font(logFont.lfFaceName, 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
     Gdiplus::RectF measured;
     graphics.MeasureString(text, -1, &font, Gdiplus::PointF(0, 0), &measured);
     Gdiplus::RectF box(static_cast<Gdiplus::REAL>(selection.left),
@@ -103,6 +100,7 @@ void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
     graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-origin.x),
                                 static_cast<Gdiplus::REAL>(-origin.y));
+    RECT overlap;
     if (!m_dimmed) {  // no memory for the shaded copy: shade while painting
         RECT shaded = screenClip;
         ::InflateRect(&shaded, 2, 2);
@@ -112,16 +110,18 @@ void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
         graphics.FillRegion(&shade, &dim);
     }
 
-    if (!::IsRectEmpty(&m_rcSelection)) DrawSizeLabel(graphics, m_rcSelection);
+    RECT labelArea = {m_rcSelection.left - 6, m_rcSelection.top - 48, m_rcSelection.left + 200,
+                      m_rcSelection.top};
+    if (!::IsRectEmpty(&m_rcSelection) && ::IntersectRect(&overlap, &labelArea, &screenClip))
+        DrawSizeLabel(graphics, LabelFont(), m_rcSelection);
 
     Gdiplus::Rect gdiClip = ToGdiplus(screenClip);
     for (auto& object : m_objects) {
-        RECT bounds = object->GetBoundsRect(), overlap;
+        RECT bounds = object->GetBoundsRect();
         if (::IntersectRect(&overlap, &bounds, &screenClip))
             object->Draw(graphics, gdiClip, origin);
     }
 
-    RECT overlap;
     if (!::IntersectRect(&overlap, &m_rcSelection, &screenClip) ||
         m_rcSelection.right - m_rcSelection.left < 4 ||
         m_rcSelection.bottom - m_rcSelection.top < 4)
@@ -184,4 +184,15 @@ void CCMCaptureScreenWnd::InvalidateSelectionChange(const RECT& before) {
     InvalidateScreenRect(RECT{left, bottomFrom, right, bottomTo});
     for (const RECT* rc : {&before, &after})
         InvalidateScreenRect(RECT{rc->left - kMargin, rc->top - 48, rc->left + 200, rc->top});
+}
+
+const Gdiplus::Font& CCMCaptureScreenWnd::LabelFont() {
+    // Looking the face up costs more than drawing the label, so it is done once.
+    if (!m_labelFont) {
+        LOGFONTW logFont = {};
+        ::GetObjectW(CMGetLabelFont(), sizeof(logFont), &logFont);
+        m_labelFont = std::make_unique<Gdiplus::Font>(
+            logFont.lfFaceName, 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    }
+    return *m_labelFont;
 }

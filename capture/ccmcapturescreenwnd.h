@@ -1,6 +1,8 @@
 #pragma once
 
 #include <windows.h>
+#include <objidl.h>
+#include <gdiplus.h>
 
 #include <memory>
 #include <string>
@@ -111,6 +113,8 @@ private:
     // painting (capturewnd_paint.cpp)
     void OnPaint();
     void PaintPart(HDC target, const RECT& clip);
+    // The size label's GDI+ font (face of the module's label font, 9 points).
+    const Gdiplus::Font& LabelFont();
     void InvalidateSelection();
     // Invalidates what changes between the selection before and the current one.
     void InvalidateSelectionChange(const RECT& before);
@@ -124,6 +128,7 @@ private:
     POINT m_ptPrevious = {};
     CMBitmapPtr m_snapshot;
     CMBitmapPtr m_dimmed;  // the snapshot under the shade shown outside the selection
+    std::unique_ptr<Gdiplus::Font> m_labelFont;
     HCURSOR m_hCross = nullptr;
     bool m_bEditing = false;
     int m_nMode = MODE_SELECTING;

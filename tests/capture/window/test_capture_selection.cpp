@@ -32,6 +32,13 @@ void MenuCommand(const wchar_t* item) {
     Settle();
 }
 
+// The window's pending update region.
+std::unique_ptr<std::remove_pointer_t<HRGN>, CMGdiObjectDeleter> UpdateRegion(HWND window) {
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    ::GetUpdateRgn(window, region, FALSE);
+    return std::unique_ptr<std::remove_pointer_t<HRGN>, CMGdiObjectDeleter>(region);
+}
+
 class CaptureSelectionTest : public CaptureTest {};
 
 TEST_F(CaptureSelectionTest, ExportStartsOneCaptureOverTheFrozenScreen) {
@@ -119,6 +126,21 @@ TEST_F(CaptureSelectionTest, RubberBandNeedsFourPixelsAndKeepsFollowingUntilThen
     EXPECT_EQ(Capture()->GetMode(), Wnd::MODE_SELECTED);
     EXPECT_EQ(Selection(), "300,200,500,400");
     EXPECT_TRUE(Visible(Capture()->GetToolbar().GetHWND()));
+    // A move of the band leaves only the swept strips and the label to repaint, not the
+    // selection's inside.
+    EndCapture();
+    ASSERT_EQ(StartCapture(client.GetHWND()), 1);
+    MoveMouse(POINT{300, 200});
+    MouseButton(true);
+    MoveMouse(POINT{600, 500});
+    HWND window = Capture()->GetHWND();
+    ::ValidateRect(window, nullptr);
+    ::SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(610, 505));
+    RECT inside = {400, 300, 500, 400}, edge = {605, 350, 606, 351};
+    EXPECT_FALSE(::RectInRegion(UpdateRegion(window).get(), &inside));
+    EXPECT_TRUE(::RectInRegion(UpdateRegion(window).get(), &edge));
+    MouseButton(false);
+    EXPECT_EQ(Selection(), "300,200,610,505");
     // Dragged up and left of the press point the band turns around the press point.
     EndCapture();
     ASSERT_EQ(StartCapture(client.GetHWND()), 1);
