@@ -129,12 +129,16 @@ void CCMTextObj::AutoSize() {
 void CCMTextObj::ApplyFontSize(int points) {
     if (!m_host) return;
     m_host->SetTextFontSize(points);
-    InvalidateSelf();
+    // Measured at the old size the box would cut a larger text off (or leave a smaller one in
+    // a box too big): the box measures with the size the text now has.
+    m_fontSize = points;
+    AutoSize();
 }
 
 void CCMTextObj::ApplyColor(DWORD argb) {
     if (!m_host) return;
     m_host->SetTextColor(argb);
+    m_color = argb;
     InvalidateSelf();
 }
 

@@ -20,7 +20,7 @@ public:
 
     void SetColor(DWORD argb) { m_color = argb; }
     DWORD GetColor() const { return m_color; }
-    // Points; the size AutoSize measures with (later size changes go to the text only).
+    // Points; the size the text starts with and AutoSize measures with.
     void SetFontSize(int points) { m_fontSize = points; }
     int GetFontSize() const { return m_fontSize; }
     // Text the services start with; set before CreateHost.
@@ -40,7 +40,8 @@ public:
     // Fits the box to its text: width of the widest line + 16 (at least 100), height of the
     // lines + 16 (at least 50), never past the selection's right or bottom edge.
     void AutoSize();
-    // The whole text takes this size (points) or colour (ARGB); the selection is kept.
+    // The whole text takes this size (points) or colour (ARGB); the selection is kept. A new
+    // size also becomes the box's own, and the box is fitted to the text again.
     void ApplyFontSize(int points);
     void ApplyColor(DWORD argb);
 

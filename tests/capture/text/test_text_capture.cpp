@@ -213,7 +213,6 @@ TEST_F(CaptureTextTest, OptionBarColourAndSizeChangeAllTextAndPasteTakesTheSize)
     Capture()->SetTextFontSize(18);
     EXPECT_EQ(TextHeightTwips(text), 360);
     EXPECT_TRUE(text->IsActive());
-    EXPECT_EQ(text->GetFontSize(), 14);  // the box keeps measuring with its own size
 
     ASSERT_TRUE(::OpenClipboard(nullptr));
     ::EmptyClipboard();

@@ -155,6 +155,24 @@ TEST_F(TextObjTest, SeveralLinesHeightenTheBoxButNeverPastTheSelection) {
     EXPECT_EQ(text->GetText().size(), 7u + 40u);
 }
 
+TEST_F(TextObjTest, ALargerSizeGrowsTheBoxSoNoTextIsCutOff) {
+    Press(150, 120, 0xFF0000FF, 14);
+    Type(L"大字");
+    text->ApplyFontSize(36);
+    EXPECT_EQ(text->GetFontSize(), 36);
+    POINT origin = {site->selection.left, site->selection.top};
+    TestCanvas canvas(300, 200);
+    DrawAt(canvas, origin);
+    RECT layout = Shift(text->GetLayoutRect(), origin);
+    // 36 points is 48 pixels: the glyphs' lowest ink sits inside the box, above its bottom.
+    int lowest = -1;
+    for (int y = 0; y < canvas.Height(); ++y)
+        if (canvas.CountNear(RECT{0, y, canvas.Width(), y + 1}, 0x0000FF) > 0) lowest = y;
+    EXPECT_GT(lowest, layout.top + 30);
+    EXPECT_LT(lowest, layout.bottom - 1);
+    EXPECT_GE(text->GetNormalRect().Height, 48 + 16);
+}
+
 TEST_F(TextObjTest, KeysReachTheTextOnlyWhileActiveAndComposedCharactersGoToTheWindow) {
     Press(150, 120);
     bool handled = false;
