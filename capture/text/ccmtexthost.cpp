@@ -336,9 +336,11 @@ HRESULT CCMTextHost::TxGetPropertyBits(DWORD mask, DWORD* bits) {
 
 HRESULT CCMTextHost::TxNotify(DWORD code, void* data) {
     if (code == EN_REQUESTRESIZE && data) {
+        // The request is in client coordinates; only its size carries over to the screen.
         const RECT& requested = static_cast<REQRESIZE*>(data)->rc;
-        SetClientRect(RECT{m_rcLayout.left, m_rcLayout.top, m_rcLayout.left + requested.right,
-                           m_rcLayout.top + requested.bottom});
+        SetClientRect(RECT{m_rcLayout.left, m_rcLayout.top,
+                           m_rcLayout.left + (requested.right - requested.left),
+                           m_rcLayout.top + (requested.bottom - requested.top)});
     }
     m_owner->OnTextNotify(code, data);
     return S_OK;
