@@ -52,9 +52,15 @@ void CCMCaptureScreenWnd::GrabScreen() {
     m_snapshot.reset(::CreateCompatibleBitmap(screen, width, height));
     m_dimmed.reset(::CreateCompatibleBitmap(screen, width, height));
     CMMemoryDCPtr memory(::CreateCompatibleDC(screen));
-    if (m_snapshot && memory) {
+    // Only what the displays show is read: a copy that reaches past them may fail whole.
+    RECT shown = {::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
+    shown.right = shown.left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    shown.bottom = shown.top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    RECT part;
+    if (m_snapshot && memory && ::IntersectRect(&part, &shown, &m_rcWindow)) {
         CMSelectBitmap select(memory.get(), m_snapshot.get());
-        ::BitBlt(memory.get(), 0, 0, width, height, screen, m_rcWindow.left, m_rcWindow.top,
+        ::BitBlt(memory.get(), part.left - m_rcWindow.left, part.top - m_rcWindow.top,
+                 part.right - part.left, part.bottom - part.top, screen, part.left, part.top,
                  SRCCOPY);
     }
     ::ReleaseDC(nullptr, screen);

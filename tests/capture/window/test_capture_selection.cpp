@@ -8,6 +8,7 @@
 #include "capture/capturemodule.h"
 #include "capture/captureresources.h"
 #include "capture/glimter.h"
+#include "capture/objects/ccmdrawobj.h"
 #include "capture/objects/ccmtooltable.h"
 #include "skin/skintestwindow.h"
 
@@ -265,6 +266,49 @@ TEST(CaptureModule, CrosshairCursorAndDecoratedExport) {
     EXPECT_NE(decorated, nullptr);
     EXPECT_EQ(decorated, ::GetProcAddress(dll, "CaptureScreenToClipboard"));
     ::FreeLibrary(dll);
+}
+
+}  // namespace
+
+namespace {
+
+// Wine shows a single display here (Xvfb's Xinerama heads all start at 0,0), so a virtual
+// screen reaching left of and above the primary display is made by placing the capture window
+// there, as the export does for such a layout: every conversion then runs with a non-zero
+// origin.
+TEST_F(CaptureSelectionTest, AWindowOriginLeftOfAndAboveTheScreenKeepsEverythingAligned) {
+    auto* capture = new CCMCaptureScreenWnd(client.GetHWND(), NotifyWindow::kMessage);
+    CMSetCurrentCapture(capture);
+    ASSERT_NE(capture->Create(nullptr, L"", WS_POPUP | WS_CLIPCHILDREN,
+                              WS_EX_TOPMOST | WS_EX_TOOLWINDOW, RECT{-200, -100, 1280, 1024}),
+              nullptr);
+    Settle();
+    EXPECT_EQ(Text(capture->GetScreenRect()), "-200,-100,1280,1024");
+    ASSERT_TRUE(PumpUntil([] { return true; }));
+    Drag(POINT{300, 200}, POINT{500, 400});
+    ASSERT_EQ(Capture()->GetMode(), Wnd::MODE_SELECTED);
+    EXPECT_EQ(Selection(), "300,200,500,400");
+    // The overlay lines up with the screen: border where the selection is, the frozen pattern
+    // unshaded inside it.
+    EXPECT_EQ(ScreenPixel(POINT{350, 200}), 0x0099FFu);
+    EXPECT_EQ(ScreenPixel(POINT{420, 330}), PatternAtScreen(POINT{420, 330}));
+    Capture()->GetToolbar().SelectTool(TOOL_RECTANGLE);
+    Drag(POINT{320, 220}, POINT{420, 320});
+    ASSERT_EQ(Capture()->GetObjects().size(), 1u);
+    Gdiplus::Rect box = Capture()->GetObjects()[0]->GetNormalRect();
+    EXPECT_EQ(box.X, 320);
+    EXPECT_EQ(box.Y, 220);
+    // Drawn where it was dragged, on the screen and in the composed picture.
+    EXPECT_LT(ScreenPixel(POINT{370, 220}) & 0xFF, 0x60u);
+    CMBitmapPtr picture = Capture()->ComposeImage(Capture()->GetSelectionRect(), true, nullptr);
+    ASSERT_TRUE(picture);
+    EXPECT_LT(BitmapPixel(picture.get(), 70, 20) & 0xFF, 0x60u);
+    EXPECT_EQ(BitmapPixel(picture.get(), 150, 150), PatternAtScreen(POINT{450, 350}));
+    // The toolbar sits below the selection in screen terms.
+    RECT bar;
+    ::GetWindowRect(Capture()->GetToolbar().GetHWND(), &bar);
+    EXPECT_EQ(bar.right, 500);
+    EXPECT_EQ(bar.top, 410);
 }
 
 }  // namespace
