@@ -141,6 +141,20 @@ TEST_F(CaptureOutputTest, MosaicPixelatesWholeBlocksAndLeavesTheLastPartialBlock
     EXPECT_EQ(At(picture, 336, 288), At(picture, 347, 299));
 }
 
+TEST_F(CaptureOutputTest, AStoredFuzzinessBelowOneGivesTheDefaultBlock) {
+    // 0 would divide by zero in the pixelation and the block alignment.
+    CNTRegEdit(kCaptureSettingsKey).WriteDword(L"MosaicFuzziness", 0);
+    ASSERT_TRUE(SelectArea(kArea));
+    Tool(TOOL_MOSAIC);
+    EXPECT_EQ(Capture()->GetOptionBar().GetMosaicFuzziness(), 6);
+    Drag(POINT{300, 300}, POINT{450, 300});
+    ASSERT_EQ(Capture()->GetObjects().size(), 1u);
+    EXPECT_EQ(Shape(0)->GetBlockSize(), 6);
+    Capture()->ApplyMosaicBlock(0);  // a skin slider starting at 0
+    EXPECT_EQ(Shape(0)->GetBlockSize(), 6);
+    EXPECT_FALSE(ComposedSelection().empty());
+}
+
 TEST_F(CaptureOutputTest, CompletionPutsExactlyTheSelectionOnTheClipboardAndNotifiesOnce) {
     ASSERT_TRUE(SelectArea(kArea));
     Tool(TOOL_RECTANGLE);

@@ -165,6 +165,12 @@ TEST_F(CaptureSelectionTest, HandlesResizeAndSwapEdgesWhenDraggedAcross) {
     MouseButton(false);
     EXPECT_EQ(Selection(), "260,200,300,470");
     EXPECT_EQ(Capture()->GetMode(), Wnd::MODE_SELECTED);
+    // Inside the selection the move cursor shows even over a handle's inner half, while a
+    // press there would still resize; outside, the handle's own cursor.
+    MoveMouse(POINT{298, 468});
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_SIZEALL));
+    MoveMouse(POINT{301, 471});
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_SIZENWSE));
     // The top edge's handle moves only the top.
     Drag(POINT{280, 200}, POINT{200, 150});
     EXPECT_EQ(Selection(), "260,150,300,470");
