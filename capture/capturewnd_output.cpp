@@ -114,7 +114,8 @@ void CCMCaptureScreenWnd::CompleteToClipboard() {
     if (::SetClipboardData(CF_BITMAP, result.get())) result.release();
     ::CloseClipboard();
     // Told only after the clipboard is closed, so the client can read it at once.
-    ::PostMessageW(m_hNotifyWindow, m_nNotifyMessage, 0, 0);
+    // (A null window would turn the notification into a message for this thread.)
+    if (m_hNotifyWindow) ::PostMessageW(m_hNotifyWindow, m_nNotifyMessage, 0, 0);
     CloseCapture();
 }
 
