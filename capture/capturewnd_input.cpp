@@ -1,7 +1,5 @@
 // Mouse and keyboard of the capture window: snapping, the rubber band, handles, moving, drawing
 // and the keys. Every point is taken in screen coordinates.
-#include <windowsx.h>
-
 #include "capture/capturegeometry.h"
 #include "capture/ccmcapturescreenwnd.h"
 #include "capture/objects/ccmdrawobj.h"
