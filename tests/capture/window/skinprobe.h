@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "common/skin/uilib.h"
@@ -11,8 +12,10 @@
 class SkinProbe : public WindowImplBase {
 public:
     explicit SkinProbe(std::wstring skinFile) : m_skinFile(std::move(skinFile)) {}
-    // Screen centre of a control of the skin as laid out in bar; (-1, -1) when not found.
-    static POINT ControlCenter(HWND bar, const wchar_t* skinFile, const wchar_t* control);
+    // Screen centre of a control of the skin as laid out in bar, with the named controls hidden
+    // as the bar hides them; (-1, -1) when not found.
+    static POINT ControlCenter(HWND bar, const wchar_t* skinFile, const wchar_t* control,
+                               std::initializer_list<const wchar_t*> hidden = {});
 
 protected:
     const wchar_t* GetWindowClassName() const override { return L"CaptureTestSkinProbe"; }

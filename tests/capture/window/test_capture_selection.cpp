@@ -222,6 +222,36 @@ TEST_F(CaptureSelectionTest, RightClickCancelsReselectsOrOpensTheMenu) {
     EXPECT_EQ(client.count, 0);
 }
 
+// Clicks an entry of the open right-click menu, laid out without the entry it hides.
+bool ClickMenu(const wchar_t* item, const wchar_t* hiddenItem) {
+    HWND menu = ::FindWindowW(L"NTSkinMenu", nullptr);
+    if (!menu) return false;
+    POINT at = SkinProbe::ControlCenter(menu, L"popmenu.xml", item, {hiddenItem});
+    if (at.x < 0) return false;
+    Click(at);
+    return true;
+}
+
+TEST_F(CaptureSelectionTest, TheMenuOffersHideOrShowAndItsClicksReachTheCapture) {
+    ASSERT_TRUE(SelectArea(RECT{300, 200, 500, 400}));
+    HWND toolbar = Capture()->GetToolbar().GetHWND();
+    RightClick(POINT{400, 300});
+    ASSERT_TRUE(ClickMenu(L"hidetool_btn", L"showtool_btn"));
+    EXPECT_FALSE(Visible(toolbar));
+    EXPECT_FALSE(::FindWindowW(L"NTSkinMenu", nullptr));
+    // With the toolbar hidden the menu offers to show it.
+    RightClick(POINT{400, 300});
+    ASSERT_TRUE(ClickMenu(L"showtool_btn", L"hidetool_btn"));
+    EXPECT_TRUE(Visible(toolbar));
+    RightClick(POINT{400, 300});
+    ASSERT_TRUE(ClickMenu(L"mosaic_btn", L"showtool_btn"));
+    EXPECT_EQ(Capture()->GetToolbar().GetCurrentTool(), TOOL_MOSAIC);
+    RightClick(POINT{400, 300});
+    ASSERT_TRUE(ClickMenu(L"exit_btn", L"showtool_btn"));
+    EXPECT_EQ(Capture(), nullptr);
+    EXPECT_EQ(client.count, 0);
+}
+
 TEST_F(CaptureSelectionTest, MenuCommandsHideShowToggleAndReselect) {
     ASSERT_TRUE(SelectArea(RECT{300, 200, 500, 400}));
     HWND toolbar = Capture()->GetToolbar().GetHWND();
