@@ -1,3 +1,12 @@
 #include <windows.h>
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+#include "capture/capturemodule.h"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        ::DisableThreadLibraryCalls(instance);
+        return CMModuleStartup(instance) ? TRUE : FALSE;
+    }
+    if (reason == DLL_PROCESS_DETACH) CMModuleShutdown();
+    return TRUE;
+}

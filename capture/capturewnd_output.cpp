@@ -1,0 +1,144 @@
+// The capture's results: the composed picture, the clipboard hand-over and the saved file.
+#include <shlobj.h>
+
+#include <memory>
+
+#include "capture/capturefiles.h"
+#include "capture/capturemodule.h"
+#include "capture/captureresources.h"
+#include "capture/ccmcapturescreenwnd.h"
+#include "capture/objects/ccmdrawobj.h"
+#include "capture/objects/ccmshapeobj.h"
+#include "capture/objects/ccmtooltable.h"
+#include "common/util/ntimage.h"
+#include "common/util/ntregedit.h"
+#include "common/util/ntsystem.h"
+
+namespace {
+
+const wchar_t kSaveFolderValue[] = L"SavePicPath";
+
+bool IsMosaic(CCMDrawObj* object) {
+    return object->IsKindOf(L"CCMShapeObj") &&
+           static_cast<CCMShapeObj*>(object)->GetKind() == SHAPE_MOSAIC;
+}
+
+// A GDI+ copy of a composed section (which is then no longer needed).
+std::unique_ptr<Gdiplus::Bitmap> ToGdiplus(CMBitmapPtr section) {
+    if (!section) return nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> bitmap(Gdiplus::Bitmap::FromHBITMAP(section.get(), nullptr));
+    if (bitmap && bitmap->GetLastStatus() != Gdiplus::Ok) bitmap.reset();
+    return bitmap;
+}
+
+std::wstring LoadText(UINT id) {
+    const wchar_t* text = nullptr;
+    int length = ::LoadStringW(CMGetModule(), id, reinterpret_cast<wchar_t*>(&text), 0);
+    return length > 0 ? std::wstring(text, length) : std::wstring();
+}
+
+std::wstring DesktopFolder() {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path)))
+        return std::wstring();
+    return path;
+}
+
+}  // namespace
+
+CMBitmapPtr CCMCaptureScreenWnd::ComposeImage(const RECT& rc, bool allObjects,
+                                              const CCMDrawObj* stop) {
+    int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    if (width <= 0 || height <= 0 || !m_snapshot) return nullptr;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader.biSizeImage = (width * height * 3 + 3) / 4 * 4;
+    info.bmiHeader.biXPelsPerMeter = info.bmiHeader.biYPelsPerMeter = 96;
+    HDC screen = ::GetDC(nullptr);
+    CMMemoryDCPtr imageDC(::CreateCompatibleDC(screen));
+    CMMemoryDCPtr snapshotDC(::CreateCompatibleDC(screen));
+    ::ReleaseDC(nullptr, screen);
+    void* bits = nullptr;
+    CMBitmapPtr image(::CreateDIBSection(imageDC.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!image || !imageDC || !snapshotDC) return nullptr;
+    {
+        CMSelectBitmap selectImage(imageDC.get(), image.get());
+        {
+            // Released before drawing: a mosaic composes its own picture from the snapshot,
+            // and a bitmap can be selected into one DC only.
+            CMSelectBitmap selectSnapshot(snapshotDC.get(), m_snapshot.get());
+            ::BitBlt(imageDC.get(), 0, 0, width, height, snapshotDC.get(),
+                     rc.left - m_rcWindow.left, rc.top - m_rcWindow.top, SRCCOPY);
+        }
+        Gdiplus::Graphics graphics(imageDC.get());
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-rc.left),
+                                    static_cast<Gdiplus::REAL>(-rc.top));
+        Gdiplus::Rect clip(rc.left, rc.top, width, height);
+        POINT origin{rc.left, rc.top};
+        for (auto& object : m_objects) {
+            if (object.get() == stop) break;
+            if (!allObjects && IsMosaic(object.get())) continue;
+            object->Draw(graphics, clip, origin);
+        }
+    }
+    return image;
+}
+
+void CCMCaptureScreenWnd::CompleteToClipboard() {
+    DeactivateCurrentObject();
+    std::unique_ptr<Gdiplus::Bitmap> picture =
+        ToGdiplus(ComposeImage(m_rcSelection, true, nullptr));
+    if (!picture) return;
+    int width = static_cast<int>(picture->GetWidth()),
+        height = static_cast<int>(picture->GetHeight());
+    HDC screen = ::GetDC(nullptr);
+    CMBitmapPtr result(::CreateCompatibleBitmap(screen, width, height));
+    CMMemoryDCPtr memory(::CreateCompatibleDC(screen));
+    ::ReleaseDC(nullptr, screen);
+    if (!result || !memory) return;
+    {
+        CMSelectBitmap select(memory.get(), result.get());
+        Gdiplus::Graphics graphics(memory.get());
+        graphics.DrawImage(picture.get(), 0, 0, width, height);
+    }
+    picture.reset();
+    if (!::OpenClipboard(m_hWnd)) return;  // busy: the user can try again
+    ::EmptyClipboard();
+    // The clipboard owns the bitmap once it took it.
+    if (::SetClipboardData(CF_BITMAP, result.get())) result.release();
+    ::CloseClipboard();
+    // Told only after the clipboard is closed, so the client can read it at once.
+    // (A null window would turn the notification into a message for this thread.)
+    if (m_hNotifyWindow) ::PostMessageW(m_hNotifyWindow, m_nNotifyMessage, 0, 0);
+    CloseCapture();
+}
+
+bool CCMCaptureScreenWnd::SaveToFile() {
+    DeactivateCurrentObject();
+    std::wstring filter = LoadText(IDS_SAVE_FILTER);
+    std::wstring desktop = DesktopFolder();
+    CNTRegEdit key(kCaptureSettingsKey);
+    std::wstring folder = key.ReadString(kSaveFolderValue, desktop.c_str());
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    std::wstring fileName = CMDefaultSaveName(now), path;
+    if (!NTSaveFileDlg(m_hWnd, path, fileName, filter.c_str(), folder.c_str(), L"jpg"))
+        return false;
+    key.WriteString(kSaveFolderValue, CMSaveFolderOf(path).c_str());
+    std::unique_ptr<Gdiplus::Bitmap> picture =
+        ToGdiplus(ComposeImage(m_rcSelection, true, nullptr));
+    if (picture &&
+        NTSaveImageToFile(picture.get(), path.c_str(), CMImageFormatForPath(path), 100) != 0)
+        return true;
+    // Nothing was written (read-only folder, full disk, no encoder): the capture stays open so
+    // the picture is not lost, and the user learns why nothing happened.
+    std::wstring message = LoadText(IDS_SAVE_FAILED) + L"\n" + path;
+    ::MessageBoxW(m_hWnd, message.c_str(), nullptr, MB_OK | MB_ICONWARNING);
+    return false;
+}

@@ -1,0 +1,198 @@
+// The overlay: the frozen screen dimmed outside the selection, the size label, the annotations,
+// the border and the handles, painted through a buffer of the clip box only.
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "capture/capturegeometry.h"
+#include "capture/capturemodule.h"
+#include "capture/ccmcapturescreenwnd.h"
+#include "capture/objects/ccmdrawobj.h"
+#include "common/window/ntmemdc.h"
+
+namespace {
+
+Gdiplus::Rect ToGdiplus(const RECT& rc) {
+    return Gdiplus::Rect(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+}
+
+// "%d x %d" on a black box above the selection's top-left corner.
+void DrawSizeLabel(Gdiplus::Graphics& graphics, const Gdiplus::Font& font, const RECT& selection) {
+    wchar_t text[64];
+    std::swprintf(text, 64, L"%d x %d", static_cast<int>(selection.right - selection.left),
+                  static_cast<int>(selection.bottom - selection.top));
+    Gdiplus::RectF measured;
+    graphics.MeasureString(text, -1, &font, Gdiplus::PointF(0, 0), &measured);
+    Gdiplus::RectF box(static_cast<Gdiplus::REAL>(selection.left),
+                       static_cast<Gdiplus::REAL>(selection.top) - 18 - measured.Height,
+                       measured.Width + 8, measured.Height + 8);
+    Gdiplus::SolidBrush black(Gdiplus::Color(0xFF000000));
+    graphics.FillRectangle(&black, box);
+    Gdiplus::RectF layout = box;
+    layout.Y += 4;
+    Gdiplus::StringFormat format;
+    format.SetAlignment(Gdiplus::StringAlignmentCenter);
+    Gdiplus::SolidBrush white(Gdiplus::Color(0xFFFFFFFF));
+    graphics.DrawString(text, -1, &font, layout, &format, &white);
+}
+
+// The rectangles of the window's update region, so thin invalidated strips are painted as
+// strips and not as their bounding box; empty when the region cannot be read.
+std::vector<RECT> UpdateRects(HWND window) {
+    std::vector<RECT> rects;
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    if (::GetUpdateRgn(window, region, FALSE) > NULLREGION) {
+        DWORD size = ::GetRegionData(region, 0, nullptr);
+        std::vector<BYTE> data(size);
+        auto* header = reinterpret_cast<RGNDATA*>(data.data());
+        if (size && ::GetRegionData(region, size, header)) {
+            // A region of many small pieces paints faster as one box.
+            const DWORD kMostPieces = 16;
+            auto* first = reinterpret_cast<const RECT*>(header->Buffer);
+            if (header->rdh.nCount <= kMostPieces)
+                rects.assign(first, first + header->rdh.nCount);
+            else
+                rects.push_back(header->rdh.rcBound);
+        }
+    }
+    ::DeleteObject(region);
+    return rects;
+}
+
+// Copies part (client coordinates) of a snapshot-sized bitmap into a buffer that covers clip.
+void CopySnapshot(HDC buffer, const RECT& clip, HBITMAP from, const RECT& part) {
+    CMMemoryDCPtr source(::CreateCompatibleDC(buffer));
+    if (!source) return;
+    CMSelectBitmap select(source.get(), from);
+    ::BitBlt(buffer, part.left - clip.left, part.top - clip.top, part.right - part.left,
+             part.bottom - part.top, source.get(), part.left, part.top, SRCCOPY);
+}
+
+}  // namespace
+
+void CCMCaptureScreenWnd::OnPaint() {
+    std::vector<RECT> parts = UpdateRects(m_hWnd);
+    PAINTSTRUCT ps;
+    HDC target = ::BeginPaint(m_hWnd, &ps);
+    if (parts.empty()) {
+        RECT clip;
+        ::GetClipBox(target, &clip);
+        parts.push_back(clip);
+    }
+    for (const RECT& part : parts) PaintPart(target, part);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
+    CNTMemDC buffer(target, clip, 0xFFFFFF);
+    if (!buffer.IsValid()) return;
+    // Shaded snapshot everywhere, the plain snapshot inside the selection.
+    CopySnapshot(buffer, clip, m_dimmed ? m_dimmed.get() : m_snapshot.get(), clip);
+    RECT inside, selection = m_rcSelection;
+    ::OffsetRect(&selection, -m_rcWindow.left, -m_rcWindow.top);
+    if (::IntersectRect(&inside, &selection, &clip))
+        CopySnapshot(buffer, clip, m_snapshot.get(), inside);
+    // Screen coordinates land at buffer = screen - window origin - clip origin.
+    POINT origin{m_rcWindow.left + clip.left, m_rcWindow.top + clip.top};
+    RECT screenClip = clip;
+    ::OffsetRect(&screenClip, m_rcWindow.left, m_rcWindow.top);
+    Gdiplus::Graphics graphics(buffer.GetSafeHdc());
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-origin.x),
+                                static_cast<Gdiplus::REAL>(-origin.y));
+    RECT overlap;
+    if (!m_dimmed) {  // no memory for the shaded copy: shade while painting
+        RECT shaded = screenClip;
+        ::InflateRect(&shaded, 2, 2);
+        Gdiplus::Region dim(ToGdiplus(m_rcSelection));
+        dim.Xor(ToGdiplus(shaded));
+        Gdiplus::SolidBrush shade(Gdiplus::Color(0x7F000000));
+        graphics.FillRegion(&shade, &dim);
+    }
+
+    RECT labelArea = {m_rcSelection.left - 6, m_rcSelection.top - 48, m_rcSelection.left + 200,
+                      m_rcSelection.top};
+    if (!::IsRectEmpty(&m_rcSelection) && ::IntersectRect(&overlap, &labelArea, &screenClip))
+        DrawSizeLabel(graphics, LabelFont(), m_rcSelection);
+
+    Gdiplus::Rect gdiClip = ToGdiplus(screenClip);
+    for (auto& object : m_objects) {
+        RECT bounds = object->GetBoundsRect();
+        if (::IntersectRect(&overlap, &bounds, &screenClip))
+            object->Draw(graphics, gdiClip, origin);
+    }
+
+    if (!::IntersectRect(&overlap, &m_rcSelection, &screenClip) ||
+        m_rcSelection.right - m_rcSelection.left < 4 ||
+        m_rcSelection.bottom - m_rcSelection.top < 4)
+        return;
+    graphics.Flush();
+    HDC dc = buffer.GetSafeHdc();
+    POINT oldOrigin;
+    ::SetViewportOrgEx(dc, -origin.x, -origin.y, &oldOrigin);
+    HPEN pen = ::CreatePen(PS_SOLID, 1, RGB(0, 153, 255));
+    HGDIOBJ oldPen = ::SelectObject(dc, pen);
+    HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+    ::Rectangle(dc, m_rcSelection.left, m_rcSelection.top, m_rcSelection.right,
+                m_rcSelection.bottom);
+    if (m_nMode != MODE_SELECTING) {
+        ::SelectObject(dc, ::GetStockObject(WHITE_BRUSH));
+        for (int handle = 1; handle <= 8; ++handle) {
+            RECT rc = CMGetHandleRect(m_rcSelection, handle);
+            ::Rectangle(dc, rc.left, rc.top, rc.right, rc.bottom);
+        }
+    }
+    ::SelectObject(dc, oldBrush);
+    ::SelectObject(dc, oldPen);
+    ::DeleteObject(pen);
+    ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+}
+
+void CCMCaptureScreenWnd::InvalidateSelection() {
+    if (::IsRectEmpty(&m_rcSelection)) return;
+    RECT grown = m_rcSelection;
+    ::InflateRect(&grown, 6, 6);
+    InvalidateScreenRect(grown);
+    RECT label = {m_rcSelection.left - 6, m_rcSelection.top - 48, m_rcSelection.left + 200,
+                  m_rcSelection.top};
+    InvalidateScreenRect(label);
+}
+
+void CCMCaptureScreenWnd::InvalidateObject(CCMDrawObj* object) {
+    if (object) InvalidateScreenRect(object->GetBoundsRect());
+}
+
+void CCMCaptureScreenWnd::InvalidateSelectionChange(const RECT& before) {
+    const RECT& after = m_rcSelection;
+    if (::EqualRect(&before, &after)) return;
+    // Only the bands the edges swept over change (dimming, border, handles), plus the labels.
+    constexpr LONG kMargin = 6;
+    LONG left = std::min(before.left, after.left) - kMargin;
+    LONG top = std::min(before.top, after.top) - kMargin;
+    LONG right = std::max(before.right, after.right) + kMargin;
+    LONG bottom = std::max(before.bottom, after.bottom) + kMargin;
+    auto band = [](LONG a, LONG b) {
+        return std::make_pair(std::min(a, b) - kMargin, std::max(a, b) + kMargin);
+    };
+    auto [leftFrom, leftTo] = band(before.left, after.left);
+    auto [rightFrom, rightTo] = band(before.right, after.right);
+    auto [topFrom, topTo] = band(before.top, after.top);
+    auto [bottomFrom, bottomTo] = band(before.bottom, after.bottom);
+    InvalidateScreenRect(RECT{leftFrom, top, leftTo, bottom});
+    InvalidateScreenRect(RECT{rightFrom, top, rightTo, bottom});
+    InvalidateScreenRect(RECT{left, topFrom, right, topTo});
+    InvalidateScreenRect(RECT{left, bottomFrom, right, bottomTo});
+    for (const RECT* rc : {&before, &after})
+        InvalidateScreenRect(RECT{rc->left - kMargin, rc->top - 48, rc->left + 200, rc->top});
+}
+
+const Gdiplus::Font& CCMCaptureScreenWnd::LabelFont() {
+    // Looking the face up costs more than drawing the label, so it is done once.
+    if (!m_labelFont) {
+        LOGFONTW logFont = {};
+        ::GetObjectW(CMGetLabelFont(), sizeof(logFont), &logFont);
+        m_labelFont = std::make_unique<Gdiplus::Font>(
+            logFont.lfFaceName, 9.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPoint);
+    }
+    return *m_labelFont;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <windows.h>
+
+// Starts a capture over every display and returns at once: 1 when the capture window exists,
+// 0 when a capture already runs or the window cannot be created. The capture runs in the
+// caller's message loop; on completion the picture is on the clipboard (CF_BITMAP) and
+// notifyMessage is posted to notifyWindow (wParam 0, lParam 0).
+// Exported as "?CaptureScreenToClipboard@@YAHPAUHWND__@@I@Z" (the client's import) and plainly.
+extern "C" int CaptureScreenToClipboard(HWND notifyWindow, UINT notifyMessage);

@@ -1,0 +1,244 @@
+#include "capture/objects/ccmshapeobj.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "capture/ccmdocument.h"
+#include "capture/objects/ccmtooltable.h"
+#include "capture/objects/shapegeometry.h"
+
+namespace {
+
+constexpr int kPointGrowth = 256;
+constexpr int kBoundsMargin = 8;
+
+// Copies a 24-bit DIB section (either row order) into a new top-down 24-bit GDI+ bitmap, pixelated.
+std::unique_ptr<Gdiplus::Bitmap> PixelatedCopy(HBITMAP section, int blockSize) {
+    DIBSECTION dib{};
+    if (::GetObjectW(section, sizeof(dib), &dib) != sizeof(dib) || !dib.dsBm.bmBits ||
+        dib.dsBm.bmBitsPixel != 24)
+        return nullptr;
+    const int width = dib.dsBm.bmWidth, height = dib.dsBm.bmHeight;
+    auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat24bppRGB);
+    Gdiplus::Rect all(0, 0, width, height);
+    Gdiplus::BitmapData data{};
+    if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
+                         PixelFormat24bppRGB, &data) != Gdiplus::Ok)
+        return nullptr;
+    const bool bottomUp = dib.dsBmih.biHeight > 0;
+    auto* target = static_cast<BYTE*>(data.Scan0);
+    const auto* source = static_cast<const BYTE*>(dib.dsBm.bmBits);
+    for (int row = 0; row < height; ++row) {
+        const int sourceRow = bottomUp ? height - 1 - row : row;
+        std::memcpy(target + static_cast<ptrdiff_t>(row) * data.Stride,
+                    source + static_cast<ptrdiff_t>(sourceRow) * dib.dsBm.bmWidthBytes,
+                    static_cast<size_t>(width) * 3);
+    }
+    Pixelate(target, width, height, data.Stride, blockSize);
+    bitmap->UnlockBits(&data);
+    return bitmap;
+}
+
+}  // namespace
+
+CCMShapeObj::CCMShapeObj(CCMDocument* document, int kind, int x, int y, int width, int height)
+    : CCMDrawObj(document), m_kind(kind), m_blockSize(kDefaultMosaicBlock) {
+    AddClassName(L"CCMShapeObj");
+    m_x1 = x;
+    m_y1 = y;
+    m_x2 = x + width;
+    m_y2 = y + height;
+    Normalize();
+}
+
+CCMShapeObj::~CCMShapeObj() = default;
+
+bool CCMShapeObj::IsPointShape() const {
+    return m_kind == SHAPE_ARROW || m_kind == SHAPE_BRUSH || m_kind == SHAPE_MOSAIC;
+}
+
+void CCMShapeObj::UpdateBoundsFromPoints() {
+    if ((m_kind != SHAPE_BRUSH && m_kind != SHAPE_MOSAIC) || m_points.empty()) return;
+    m_x1 = m_x2 = m_points[0].x;
+    m_y1 = m_y2 = m_points[0].y;
+    for (const POINT& pt : m_points) {
+        m_x1 = std::min<int>(m_x1, pt.x);
+        m_y1 = std::min<int>(m_y1, pt.y);
+        m_x2 = std::max<int>(m_x2, pt.x);
+        m_y2 = std::max<int>(m_y2, pt.y);
+    }
+}
+
+bool CCMShapeObj::IsValid() const {
+    return IsPointShape() ? m_points.size() > 1 : CCMDrawObj::IsValid();
+}
+
+int CCMShapeObj::AddPoint(POINT pt) {
+    if (m_points.size() == m_points.capacity()) m_points.reserve(m_points.size() + kPointGrowth);
+    const int count = GetPointCount();
+    if (m_kind == SHAPE_ARROW && count > 1) {
+        m_points.back() = pt;
+        return count - 1 + kFirstPointHandle;
+    }
+    m_points.push_back(pt);
+    return count + kFirstPointHandle;
+}
+
+bool CCMShapeObj::AcceptsPoint(POINT pt) const {
+    if ((m_kind != SHAPE_BRUSH && m_kind != SHAPE_MOSAIC) || m_points.empty()) return true;
+    const POINT& last = m_points.back();
+    return !(std::abs(last.x - pt.x) < m_width && std::abs(last.y - pt.y) < m_width);
+}
+
+void CCMShapeObj::MoveHandle(int id, POINT pt) {
+    if (id < kFirstPointHandle) {
+        CCMDrawObj::MoveHandle(id, pt);
+        return;
+    }
+    const size_t index = static_cast<size_t>(id - kFirstPointHandle);
+    if (index < m_points.size()) m_points[index] = pt;
+}
+
+void CCMShapeObj::BuildPath(Gdiplus::GraphicsPath& path, const Gdiplus::Rect& rect) const {
+    switch (m_kind) {
+        case SHAPE_RECTANGLE:
+            path.AddRectangle(rect);
+            break;
+        case SHAPE_ELLIPSE:
+            path.AddEllipse(rect);
+            break;
+        case SHAPE_ARROW:
+            if (m_points.size() >= 2) {
+                const auto polygon =
+                    ArrowPolygon(Gdiplus::PointF(static_cast<float>(m_points[0].x),
+                                                 static_cast<float>(m_points[0].y)),
+                                 Gdiplus::PointF(static_cast<float>(m_points[1].x),
+                                                 static_cast<float>(m_points[1].y)),
+                                 static_cast<float>(m_width));
+                path.AddLines(polygon.data(), static_cast<INT>(polygon.size()));
+            }
+            break;
+        case SHAPE_BRUSH:
+        case SHAPE_MOSAIC:
+            if (m_points.size() > 1) {
+                std::vector<Gdiplus::Point> points;
+                points.reserve(m_points.size());
+                for (const POINT& pt : m_points) points.emplace_back(pt.x, pt.y);
+                path.AddLines(points.data(), static_cast<INT>(points.size()));
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CCMShapeObj::FillPath(Gdiplus::Graphics& graphics, const Gdiplus::Rect&,
+                           Gdiplus::GraphicsPath& path, const Gdiplus::Rect&, POINT) {
+    if (m_kind != SHAPE_ARROW) return;
+    Gdiplus::SolidBrush brush{Gdiplus::Color(m_color)};
+    graphics.FillPath(&brush, &path);
+}
+
+void CCMShapeObj::StrokePath(Gdiplus::Graphics& graphics, const Gdiplus::Rect&,
+                             Gdiplus::GraphicsPath& path, const Gdiplus::Rect&, POINT) {
+    switch (m_kind) {
+        case SHAPE_RECTANGLE:
+        case SHAPE_ELLIPSE:
+        case SHAPE_BRUSH: {
+            Gdiplus::Pen pen(Gdiplus::Color(m_color), static_cast<Gdiplus::REAL>(m_width));
+            pen.SetAlignment(Gdiplus::PenAlignmentCenter);
+            pen.SetDashStyle(Gdiplus::DashStyleSolid);
+            pen.SetStartCap(Gdiplus::LineCapRound);
+            pen.SetEndCap(Gdiplus::LineCapRound);
+            graphics.DrawPath(&pen, &path);
+            break;
+        }
+        case SHAPE_MOSAIC:
+            if (m_points.size() > 1) StrokeMosaic(graphics, path);
+            break;
+        default:
+            break;
+    }
+}
+
+void CCMShapeObj::StrokeMosaic(Gdiplus::Graphics& graphics, Gdiplus::GraphicsPath& path) {
+    CCMDocument* document = GetDocument();
+    if (!document) return;
+    int minX = m_points[0].x, minY = m_points[0].y, maxX = minX, maxY = minY;
+    for (const POINT& pt : m_points) {
+        minX = std::min<int>(minX, pt.x);
+        minY = std::min<int>(minY, pt.y);
+        maxX = std::max<int>(maxX, pt.x);
+        maxY = std::max<int>(maxY, pt.y);
+    }
+    const Gdiplus::Rect blocks =
+        MosaicBlockRect(Gdiplus::Rect(minX, minY, maxX - minX, maxY - minY), m_width, m_blockSize);
+    if (blocks.Width <= 0 || blocks.Height <= 0) return;
+    const RECT aligned{blocks.X, blocks.Y, blocks.X + blocks.Width, blocks.Y + blocks.Height};
+    const RECT selection = document->GetSelection();
+    RECT area;
+    if (!::IntersectRect(&area, &aligned, &selection)) return;
+    CMBitmapPtr composed = document->ComposeWithoutMosaics(area, this);
+    if (!composed) return;
+    std::unique_ptr<Gdiplus::Bitmap> picture = PixelatedCopy(composed.get(), m_blockSize);
+    if (!picture) return;
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    Gdiplus::TextureBrush brush(picture.get(), Gdiplus::WrapModeClamp,
+                                Gdiplus::Rect(0, 0, width, height));
+    brush.TranslateTransform(static_cast<Gdiplus::REAL>(area.left),
+                             static_cast<Gdiplus::REAL>(area.top));
+    Gdiplus::Pen pen(&brush, static_cast<Gdiplus::REAL>(m_width));
+    graphics.DrawPath(&pen, &path);
+}
+
+Gdiplus::Rect CCMShapeObj::GetBounds() const {
+    if (!IsPointShape() || m_points.empty()) return CCMDrawObj::GetBounds();
+    Gdiplus::GraphicsPath path;
+    BuildPath(path, GetNormalRect());
+    Gdiplus::Rect bounds;
+    if (path.GetPointCount() > 0) {
+        path.GetBounds(&bounds);
+    } else {
+        bounds = Gdiplus::Rect(m_points[0].x, m_points[0].y, 0, 0);
+    }
+    const int grow = m_width / 2 + kBoundsMargin;
+    bounds.Inflate(grow, grow);
+    return bounds;
+}
+
+void CCMShapeObj::RenderCache() {
+    SetCachedImage(nullptr);
+    const Gdiplus::Rect bounds = GetBounds();
+    if (bounds.Width <= 0 || bounds.Height <= 0) return;
+    auto image =
+        std::make_unique<Gdiplus::Bitmap>(bounds.Width, bounds.Height, PixelFormat32bppPARGB);
+    {
+        Gdiplus::Graphics graphics(image.get());
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-bounds.X),
+                                    static_cast<Gdiplus::REAL>(-bounds.Y));
+        Draw(graphics, bounds, POINT{bounds.X, bounds.Y});
+    }
+    SetCachedImage(std::move(image));
+}
+
+void CCMShapeObj::SetBlockSize(int blockSize) { m_blockSize = MosaicBlockSize(blockSize); }
+
+POINT CCMShapeObj::GetPoint(int index) const {
+    if (index < 0 || index >= GetPointCount()) return POINT{0, 0};
+    return m_points[static_cast<size_t>(index)];
+}
+
+void ApplyMosaicBlock(const std::vector<std::unique_ptr<CCMDrawObj>>& objects, int blockSize) {
+    for (const auto& object : objects) {
+        if (!object->IsKindOf(L"CCMShapeObj")) continue;
+        auto* shape = static_cast<CCMShapeObj*>(object.get());
+        if (shape->GetKind() != SHAPE_MOSAIC) continue;
+        shape->SetBlockSize(blockSize);
+        shape->RenderCache();
+        if (CCMDocument* document = shape->GetDocument())
+            document->Invalidate(shape->GetBoundsRect());
+    }
+}
