@@ -118,7 +118,7 @@ void Click(POINT screen) {
     MouseButton(false);
 }
 
-void Drag(POINT from, POINT to) {
+void DragThroughMoveLoop(POINT from, POINT to) {
     MoveMouse(from);
     std::atomic<bool> released{false};
     std::thread user([&] {

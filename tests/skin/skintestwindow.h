@@ -69,7 +69,7 @@ void Click(POINT screen);
 // Presses at from, drags to to and releases, as the user does. The system's move loop runs
 // inside this thread's message dispatch until the button is released, so the drag comes from
 // another thread.
-void Drag(POINT from, POINT to);
+void DragThroughMoveLoop(POINT from, POINT to);
 void TypeText(const std::wstring& text);
 void PressKey(WORD vk);
 // The colour on the screen at that point, as 0xRRGGBB.

@@ -95,7 +95,7 @@ TEST_F(SkinChildTest, BarDraggedByItsBackgroundCarriesTheOtherBar) {
     EXPECT_EQ(::SendMessageW(toolbar->GetHWND(), WM_NCHITTEST, 0, MAKELPARAM(undo.x, undo.y)),
               HTCLIENT);
 
-    Drag(background, POINT{background.x + 80, background.y + 120});
+    DragThroughMoveLoop(background, POINT{background.x + 80, background.y + 120});
     RECT bar = RectInParent(toolbar->GetHWND());
     EXPECT_EQ(bar.left, 90);
     EXPECT_EQ(bar.top, 140);

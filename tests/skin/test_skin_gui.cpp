@@ -314,7 +314,7 @@ TEST_F(SkinWindowTest, CaptionDragsTheWindowButNotFromItsButtons) {
     POINT close = window->ScreenCenter(L"closebtn");
     EXPECT_EQ(::SendMessageW(hWnd, WM_NCHITTEST, 0, MAKELPARAM(close.x, close.y)), HTCLIENT);
     EXPECT_EQ(::SendMessageW(hWnd, WM_NCHITTEST, 0, MAKELPARAM(150, 200)), HTCLIENT);
-    Drag(POINT{150, 110}, POINT{190, 130});
+    DragThroughMoveLoop(POINT{150, 110}, POINT{190, 130});
     RECT rc;
     ::GetWindowRect(hWnd, &rc);
     EXPECT_EQ(rc.left, 140);
