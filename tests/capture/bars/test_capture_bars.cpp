@@ -3,10 +3,8 @@
 // and restored by the next capture, the fuzziness slider, dragging, focus and tooltips.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <memory>
-#include <thread>
 
 #include "capture/bars/barstestwindow.h"
 #include "capture/objects/ccmtooltable.h"
@@ -54,33 +52,6 @@ bool IsSelected(TestToolbar& toolbar, const wchar_t* name) {
 bool IsSelected(TestOptionBar& bar, const wchar_t* name) {
     auto* option = dynamic_cast<COptionUI*>(bar.Find(name));
     return option && option->IsSelected();
-}
-
-// A drag whose release comes from another thread: the system's move loop runs inside this
-// thread's message dispatch until the button goes up, as when the user drags.
-void DragFrom(POINT from, POINT to) {
-    MoveMouse(from);
-    std::atomic<bool> released{false};
-    std::thread user([&] {
-        ::Sleep(300);
-        for (int step = 1; step <= 4; ++step) {
-            ::SetCursorPos(from.x + (to.x - from.x) * step / 4,
-                           from.y + (to.y - from.y) * step / 4);
-            ::Sleep(100);
-        }
-        INPUT up = {};
-        up.type = INPUT_MOUSE;
-        up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        ::SendInput(1, &up, sizeof(up));
-        released = true;
-    });
-    INPUT down = {};
-    down.type = INPUT_MOUSE;
-    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    ::SendInput(1, &down, sizeof(down));
-    PumpUntil([&] { return released.load(); });
-    user.join();
-    Settle();
 }
 
 class CaptureBarsTest : public ::testing::Test {
@@ -392,7 +363,7 @@ TEST_F(CaptureBarsTest, ToolbarIsDraggedByItsBackgroundAndTheOptionBarFollows) {
     const POINT button = toolbar->ScreenCenter(L"arrow_btn");
     EXPECT_EQ(::SendMessageW(*toolbar, WM_NCHITTEST, 0, MAKELPARAM(button.x, button.y)), HTCLIENT);
 
-    DragFrom(background, POINT{background.x + 60, background.y - 40});
+    DragThroughMoveLoop(background, POINT{background.x + 60, background.y - 40});
     const RECT after = WindowRect(*toolbar);
     EXPECT_EQ(after.left, before.left + 60);
     EXPECT_EQ(after.top, before.top - 40);
