@@ -369,9 +369,7 @@ TEST_F(LoginWorkerTest, ClosingDuringAHungSignInEndsQuietly) {
     EXPECT_TRUE(worker.IsRunning());
     // A second click while the worker runs does nothing.
     EXPECT_FALSE(worker.Start(&LoginWorker, &login, login.flags));
-    login.flags.abort = 1;
-    login.flags.closing = 1;
-    worker.Join();
+    worker.Stop(login.flags);
     EXPECT_TRUE(Calls().empty());
     EXPECT_EQ(sim.Requests().size(), 1u);
 }

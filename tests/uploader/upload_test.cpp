@@ -427,9 +427,7 @@ TEST_F(UploadWorkerTest, ClosingDuringAHungUploadEndsQuietly) {
     // Wait until the upload is on the wire; the POST has no time-out of its own.
     for (int i = 0; i < 200 && Posts().empty(); ++i) Sleep(50);
     ASSERT_EQ(Posts().size(), 1u);
-    c.flags.abort = 1;
-    c.flags.closing = 1;
-    worker.Join();
+    worker.Stop(c.flags);
     EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:"}));
     EXPECT_EQ(Posts().size(), 1u);
 }

@@ -39,3 +39,9 @@ void CWorkerThread::Join() {
     CloseHandle(m_thread);
     m_thread = nullptr;
 }
+
+void CWorkerThread::Stop(WorkerFlags& flags) {
+    flags.abort = 1;
+    flags.closing = 1;
+    Join();
+}

@@ -35,6 +35,9 @@ public:
     bool IsRunning() const;
     // Waits without limit for the thread to end, then closes its handle. No-op without one.
     void Join();
+    // What a closing window does: raises both flags so the worker ends its transfer and skips
+    // its remaining steps, then Join()s.
+    void Stop(WorkerFlags& flags);
 
 private:
     HANDLE m_thread = nullptr;

@@ -39,9 +39,19 @@ protected:
 
     // The window class cursor: the wait cursor while work runs, the arrow otherwise.
     void ShowBusyCursor(bool busy);
+    // From the start of the window's worker until its end has been handled here: the wait
+    // cursor, and no second worker meanwhile.
+    void SetWorking(bool working) {
+        m_working = working;
+        ShowBusyCursor(working);
+    }
+    bool IsWorking() const { return m_working; }
     void SetControlText(CControlUI* control, const std::wstring& text);
     void EnableControl(CControlUI* control, bool enabled);
 
     // Worker-to-window updates; answered in HandleMessage.
     CUiDispatcher m_dispatcher;
+
+private:
+    bool m_working = false;
 };

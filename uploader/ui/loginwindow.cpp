@@ -13,11 +13,7 @@ CLoginWindow::CLoginWindow(std::wstring programFolder)
 
 // A window destroyed by the system without WM_CLOSE (its thread ending) still stops its worker
 // before the context the worker uses goes away.
-CLoginWindow::~CLoginWindow() {
-    flags.abort = 1;
-    flags.closing = 1;
-    m_worker.Join();
-}
+CLoginWindow::~CLoginWindow() { m_worker.Stop(flags); }
 
 LRESULT CLoginWindow::OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
     LRESULT result = CFeltrineWindow::OnCreate(uMsg, wParam, lParam, bHandled);
@@ -51,7 +47,7 @@ void CLoginWindow::Notify(TNotifyUI& msg) {
 
 void CLoginWindow::UpdateLoginButton() {
     // While a sign-in runs the button stays off whatever is typed.
-    if (!m_userNameEdit || !m_passwordEdit || m_signingIn) return;
+    if (!m_userNameEdit || !m_passwordEdit || IsWorking()) return;
     EnableControl(m_loginBtn,
                   !m_userNameEdit->GetText().empty() && !m_passwordEdit->GetText().empty());
 }
@@ -59,7 +55,7 @@ void CLoginWindow::UpdateLoginButton() {
 void CLoginWindow::ShowHint(const std::wstring& text) { SetControlText(m_hintLabel, text); }
 
 void CLoginWindow::OnLoginClick() {
-    if (m_signingIn) return;
+    if (IsWorking()) return;
     std::wstring user = m_userNameEdit ? m_userNameEdit->GetText() : std::wstring();
     std::wstring pass = m_passwordEdit ? m_passwordEdit->GetText() : std::wstring();
     if (user.empty() || pass.empty()) {
@@ -70,9 +66,8 @@ void CLoginWindow::OnLoginClick() {
     userName = CNTStringConvert::UnicodeToAnsi(user.c_str());
     password = CNTStringConvert::UnicodeToAnsi(pass.c_str());
     if (!m_worker.Start(&LoginWorker, static_cast<CLoginContext*>(this), flags)) return;
-    m_signingIn = true;
+    SetWorking(true);
     EnableControl(m_loginBtn, false);
-    ShowBusyCursor(true);
 }
 
 void CLoginWindow::SetHintText(const std::wstring& text) {
@@ -87,8 +82,7 @@ void CLoginWindow::NotifyWorkerDone(WPARAM result) { PostMessage(WM_WORKER_DONE,
 
 void CLoginWindow::EndSignIn() {
     m_worker.Join();
-    m_signingIn = false;
-    ShowBusyCursor(false);
+    SetWorking(false);
     EnableControl(m_loginBtn, true);
 }
 
@@ -123,9 +117,7 @@ bool CLoginWindow::OpenUploadWindow() {
 }
 
 LRESULT CLoginWindow::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) {
-    flags.abort = 1;
-    flags.closing = 1;
-    m_worker.Join();
+    m_worker.Stop(flags);
     if (m_quitOnClose) ::PostQuitMessage(0);
     bHandled = FALSE;
     return 0;

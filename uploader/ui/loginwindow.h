@@ -49,7 +49,5 @@ private:
     CControlUI* m_passwordEdit = nullptr;
     CControlUI* m_hintLabel = nullptr;
     CWorkerThread m_worker;
-    // From the start of the worker until its end has been handled here; no second one meanwhile.
-    bool m_signingIn = false;
     bool m_quitOnClose = true;
 };

@@ -43,11 +43,7 @@ bool AskForPhoto(HWND owner, std::wstring& path) {
 CUploadWindow::CUploadWindow(LoginSession session) : CUploadContext(std::move(session)) {}
 
 // A window destroyed without WM_CLOSE still stops its worker before its context goes away.
-CUploadWindow::~CUploadWindow() {
-    flags.abort = 1;
-    flags.closing = 1;
-    m_worker.Join();
-}
+CUploadWindow::~CUploadWindow() { m_worker.Stop(flags); }
 
 LRESULT CUploadWindow::OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
     LRESULT result = CFeltrineWindow::OnCreate(uMsg, wParam, lParam, bHandled);
@@ -97,7 +93,7 @@ void CUploadWindow::Notify(TNotifyUI& msg) {
             SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
     } else if (msg.sType == kNotifyTextChanged && msg.pSender == m_numberEdit) {
         // Typing during an upload must not offer a second selection next to the worker.
-        if (!m_uploading) EnablePhotoButtons(!TypedNumber().empty());
+        if (!IsWorking()) EnablePhotoButtons(!TypedNumber().empty());
     }
 }
 
@@ -145,7 +141,7 @@ void CUploadWindow::SelectPicture() {
 }
 
 void CUploadWindow::StartUpload() {
-    if (m_uploading) return;
+    if (IsWorking()) return;
     if (photoPath.empty()) {
         SetControlText(m_hintPic, texts::kNoPhoto);
         return;
@@ -156,9 +152,8 @@ void CUploadWindow::StartUpload() {
     SetControlText(m_hintPic, std::wstring());
     fileNumber = TypedNumber();
     if (!m_worker.Start(&UploadWorker, static_cast<CUploadContext*>(this), flags)) return;
-    m_uploading = true;
+    SetWorking(true);
     EnablePhotoButtons(false);
-    ShowBusyCursor(true);
 }
 
 void CUploadWindow::OpenRegistrationPage() {
@@ -188,8 +183,7 @@ void CUploadWindow::NotifyWorkerDone(WPARAM result) { PostMessage(WM_WORKER_DONE
 
 void CUploadWindow::EndUpload() {
     m_worker.Join();
-    m_uploading = false;
-    ShowBusyCursor(false);
+    SetWorking(false);
     EnablePhotoButtons(!TypedNumber().empty());
 }
 
@@ -212,9 +206,7 @@ void CUploadWindow::OnWorkerDone(WPARAM result) {
 }
 
 LRESULT CUploadWindow::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) {
-    flags.abort = 1;
-    flags.closing = 1;
-    m_worker.Join();
+    m_worker.Stop(flags);
     bHandled = FALSE;
     return 0;
 }

@@ -55,8 +55,6 @@ private:
     // loaded. photoPath (the context's) is what an upload sends.
     std::wstring m_shownPhoto;
     CWorkerThread m_worker;
-    // From the start of the worker until its end has been handled here; no second one meanwhile.
-    bool m_uploading = false;
 
     CControlUI* m_closeBtn = nullptr;
     CControlUI* m_minBtn = nullptr;
