@@ -1,11 +1,10 @@
 #include "capture/capturemodule.h"
 
-#include <objbase.h>
-
 #include <memory>
 #include <string>
 
 #include "capture/captureresources.h"
+#include "capture/ccmcapturescreenwnd.h"
 #include "common/skin/uilib.h"
 #include "common/util/ntimage.h"
 #include "common/window/ntwindow.h"
@@ -15,7 +14,6 @@ namespace {
 HINSTANCE g_module = nullptr;
 CCMCaptureScreenWnd* g_capture = nullptr;
 HFONT g_labelFont = nullptr;
-bool g_comStarted = false;
 
 }  // namespace
 
@@ -29,17 +27,26 @@ bool CMModuleStartup(HINSTANCE instance) {
     CPaintManagerUI::SetInstance(instance);
     CPaintManagerUI::SetResourcePath((folder + L"\\skin").c_str());
     CPaintManagerUI::SetResourceZip(L"glimter.zip", false);
-    g_comStarted = SUCCEEDED(::CoInitialize(nullptr));
     CNTWindow::InitInstance(instance);
-    return NTInitializeGdiplus() != 0;
+    return true;
 }
 
-void CMModuleShutdown() {
-    if (g_labelFont) ::DeleteObject(g_labelFont);
-    g_labelFont = nullptr;
-    NTUninitializeGdiplus();
-    if (g_comStarted) ::CoUninitialize();
-    g_comStarted = false;
+int CMStartCapture(const RECT& bounds, HWND notifyWindow, UINT notifyMessage) {
+    if (g_capture || ::IsRectEmpty(&bounds)) return 0;
+    // Started here rather than at load: GDI+ must not start or stop under the loader lock.
+    if (!NTInitializeGdiplus()) return 0;
+    auto* capture = new CCMCaptureScreenWnd(notifyWindow, notifyMessage);
+    g_capture = capture;
+    HWND window = capture->Create(nullptr, L"", WS_POPUP | WS_CLIPCHILDREN,
+                                  WS_EX_TOPMOST | WS_EX_TOOLWINDOW, bounds);
+    if (window) return 1;
+    // A window that got as far as WM_NCCREATE has already deleted its object in
+    // OnFinalMessage and cleared the current capture; one that never existed has not.
+    if (g_capture == capture) {
+        g_capture = nullptr;
+        delete capture;
+    }
+    return 0;
 }
 
 HINSTANCE CMGetModule() { return g_module; }

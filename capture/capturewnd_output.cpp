@@ -111,11 +111,19 @@ void CCMCaptureScreenWnd::CompleteToClipboard() {
     if (!::OpenClipboard(m_hWnd)) return;  // busy: the user can try again
     ::EmptyClipboard();
     // The clipboard owns the bitmap once it took it.
-    if (::SetClipboardData(CF_BITMAP, result.get())) result.release();
+    const bool handedOver = ::SetClipboardData(CF_BITMAP, result.get()) != nullptr;
+    if (handedOver) result.release();
     ::CloseClipboard();
-    // Told only after the clipboard is closed, so the client can read it at once.
-    // (A null window would turn the notification into a message for this thread.)
-    if (m_hNotifyWindow) ::PostMessageW(m_hNotifyWindow, m_nNotifyMessage, 0, 0);
+    if (!handedOver) {
+        // The picture is not on the clipboard: closing now would lose it, and telling the
+        // client would send it to an empty clipboard. The user may try again or save it.
+        std::wstring message = LoadText(IDS_CLIPBOARD_FAILED);
+        ::MessageBoxW(m_hWnd, message.c_str(), nullptr, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // Told only after the clipboard is closed, so the client can read it at once. A null
+    // window is posted to as well: the message then reaches this thread's queue.
+    ::PostMessageW(m_hNotifyWindow, m_nNotifyMessage, 0, 0);
     CloseCapture();
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "capture/ccmdocument.h"
+#include "capture/comapartment.h"
 #include "capture/gdiowner.h"
 #include "capture/toolbar/ccmcaptureview.h"
 #include "capture/toolbar/ccmoptionbar.h"
@@ -66,8 +67,9 @@ public:
     void SetTextFontSize(int size) override;
     void SetTextColor(DWORD argb) override;
 
-    // Puts the composed selection on the clipboard, notifies the client and closes; the capture
-    // stays open when the clipboard cannot be taken.
+    // Puts the composed selection on the clipboard, notifies the client and closes. The capture
+    // stays open and nobody is notified when the clipboard is busy, or when it refuses the
+    // picture (the user is told then).
     void CompleteToClipboard();
     // Back to window snapping with no annotations; the selection stays until the next snap.
     void ResetSelection();
@@ -123,6 +125,8 @@ private:
     void PlaceToolbar();
     void HideBars();
 
+    // First member, so COM outlives everything else of the capture on its thread.
+    CMComApartment m_com;
     POINT m_ptDown = {};
     POINT m_ptCurrent = {};
     POINT m_ptPrevious = {};

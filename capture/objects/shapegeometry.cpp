@@ -42,35 +42,42 @@ std::array<Gdiplus::PointF, 7> ArrowPolygon(Gdiplus::PointF start, Gdiplus::Poin
 
 Gdiplus::Rect MosaicBlockRect(const Gdiplus::Rect& pointBounds, int width, int blockSize) {
     const int n = MosaicBlockSize(blockSize);
-    // One block of slack on the top-left and bottom-right so the stroke's round ends are covered.
+    // The grid is anchored at a multiple of the block size at least one stroke width left of
+    // and above the points; it reaches at least one stroke width beyond them on the right and
+    // at the bottom, so the whole stroke, round ends included, lies on blocks.
     const int left = ((pointBounds.X - width) / n - 1) * n;
     const int top = ((pointBounds.Y - width) / n - 1) * n;
-    const int w = ((pointBounds.Width + 2 * width) / n + 1) * n;
-    const int h = ((pointBounds.Height + 2 * width) / n + 1) * n;
+    const int right = pointBounds.X + pointBounds.Width + width;
+    const int bottom = pointBounds.Y + pointBounds.Height + width;
+    const int w = ((right - left) / n + 1) * n;
+    const int h = ((bottom - top) / n + 1) * n;
     if (w <= 0 || h <= 0) return Gdiplus::Rect();
     return Gdiplus::Rect(left, top, w, h);
 }
 
 void Pixelate(BYTE* bits, int width, int height, int stride, int blockSize) {
     const int n = MosaicBlockSize(blockSize);
-    const int area = n * n;
-    for (int x = 0; x < width - n; x += n) {
-        for (int y = 0; y < height - n; y += n) {
+    for (int y = 0; y < height; y += n) {
+        const int rows = std::min(n, height - y);
+        for (int x = 0; x < width; x += n) {
+            // Blocks cut by the right or bottom edge average the pixels they hold.
+            const int cols = std::min(n, width - x);
+            const long count = static_cast<long>(rows) * cols;
             long sum[3] = {0, 0, 0};
-            for (int row = y; row < y + n; ++row) {
+            for (int row = y; row < y + rows; ++row) {
                 const BYTE* p = bits + static_cast<ptrdiff_t>(row) * stride + x * 3;
-                for (int col = 0; col < n; ++col, p += 3) {
+                for (int col = 0; col < cols; ++col, p += 3) {
                     sum[0] += p[0];
                     sum[1] += p[1];
                     sum[2] += p[2];
                 }
             }
-            BYTE average[3];
-            for (int c = 0; c < 3; ++c)
-                average[c] = static_cast<BYTE>(std::clamp<long>(sum[c] / area, 0, 255));
-            for (int row = y; row < y + n; ++row) {
+            const BYTE average[3] = {static_cast<BYTE>(sum[0] / count),
+                                     static_cast<BYTE>(sum[1] / count),
+                                     static_cast<BYTE>(sum[2] / count)};
+            for (int row = y; row < y + rows; ++row) {
                 BYTE* p = bits + static_cast<ptrdiff_t>(row) * stride + x * 3;
-                for (int col = 0; col < n; ++col, p += 3) {
+                for (int col = 0; col < cols; ++col, p += 3) {
                     p[0] = average[0];
                     p[1] = average[1];
                     p[2] = average[2];

@@ -108,9 +108,14 @@ void CCMOptionBar::LoadToolOptions() {
         SelectColorButton(m_colorIndex);
     }
     if (m_tool == TOOL_MOSAIC) {
-        m_fuzziness = MosaicBlockSize(
-            static_cast<int>(key.ReadDword(kMosaicFuzzinessValue, kDefaultMosaicBlock)));
         auto* slider = dynamic_cast<CSliderUI*>(m_pm.FindControl(L"mosaic_slider"));
+        const int stored =
+            static_cast<int>(key.ReadDword(kMosaicFuzzinessValue, kDefaultMosaicBlock));
+        // A value the slider cannot show (a damaged or foreign setting) would make mosaics that
+        // match no slider position, or hide nothing: the default stands in for it.
+        const bool onSlider =
+            !slider || (stored >= slider->GetMinValue() && stored <= slider->GetMaxValue());
+        m_fuzziness = onSlider ? MosaicBlockSize(stored) : kDefaultMosaicBlock;
         if (slider && slider->GetValue() != m_fuzziness) slider->SetValue(m_fuzziness);
         ShowFuzziness();
     }

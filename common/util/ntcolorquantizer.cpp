@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/util/ntimage.h"
+
 namespace {
 
 constexpr int32_t kNone = -1;
@@ -303,7 +305,7 @@ private:
 }  // namespace
 
 Gdiplus::Bitmap* CNTColorQuantizer::Quantize(Gdiplus::Image* source) {
-    if (!source) return nullptr;
+    if (!source || !NTInitializeGdiplus()) return nullptr;
     UINT width = source->GetWidth(), height = source->GetHeight();
     if (width == 0 || height == 0) return nullptr;
     Gdiplus::Bitmap* rgb = nullptr;

@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 namespace {
 
 ULONG_PTR g_gdiplusToken = 0;
+std::mutex g_gdiplusLock;
 HFONT g_hSystemFont = nullptr;
 
 bool FindEncoder(const std::wstring& mime, CLSID* clsid) {
@@ -46,15 +48,23 @@ bool SaveMetafile(Gdiplus::Image* image, const wchar_t* path) {
 }  // namespace
 
 int NTInitializeGdiplus() {
+    std::lock_guard<std::mutex> hold(g_gdiplusLock);
     if (g_gdiplusToken) return TRUE;
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return FALSE;
     g_gdiplusToken = token;
+    // GDI+ may not be shut down while the loader lock is held, so a library that started it
+    // cannot stop it when it is unloaded. It stays loaded instead: GDI+ then never outlives the
+    // code that started it, and whatever it registered (window classes) stays valid.
+    HMODULE self = nullptr;
+    ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                         reinterpret_cast<LPCWSTR>(&NTInitializeGdiplus), &self);
     return TRUE;
 }
 
 void NTUninitializeGdiplus() {
+    std::lock_guard<std::mutex> hold(g_gdiplusLock);
     if (!g_gdiplusToken) return;
     Gdiplus::GdiplusShutdown(g_gdiplusToken);
     g_gdiplusToken = 0;
@@ -70,7 +80,7 @@ int NTGetBitmapHeaderSize(const BITMAPINFO* info) {
 }
 
 Gdiplus::Image* NTLoadImageFromResource(UINT id, const wchar_t* type, HMODULE module) {
-    if (!type) return nullptr;
+    if (!type || !NTInitializeGdiplus()) return nullptr;
     HRSRC res = ::FindResourceW(module, MAKEINTRESOURCEW(id), type);
     if (!res) return nullptr;
     DWORD size = ::SizeofResource(module, res);
@@ -103,7 +113,7 @@ Gdiplus::Image* NTLoadImageFromResource(UINT id, const wchar_t* type, HMODULE mo
 
 int NTSaveImageToFile(Gdiplus::Image* image, const wchar_t* path, const wchar_t* type,
                       long quality) {
-    if (!image || !path || !*path || !type) return FALSE;
+    if (!image || !path || !*path || !type || !NTInitializeGdiplus()) return FALSE;
     std::wstring kind = type;
     for (wchar_t& c : kind) c = static_cast<wchar_t>(::towlower(c));
     if (kind == L"emf") return SaveMetafile(image, path) ? TRUE : FALSE;
@@ -134,8 +144,10 @@ HFONT NTGetSystemFont() {
     ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     LOGFONTW font = metrics.lfMenuFont;
     font.lfHeight = -12;
-    Gdiplus::FontFamily family(L"新宋体");
-    if (family.GetLastStatus() == Gdiplus::Ok) ::wcscpy(font.lfFaceName, L"新宋体");
+    if (NTInitializeGdiplus()) {
+        Gdiplus::FontFamily family(L"新宋体");
+        if (family.GetLastStatus() == Gdiplus::Ok) ::wcscpy(font.lfFaceName, L"新宋体");
+    }
     g_hSystemFont = ::CreateFontIndirectW(&font);
     return g_hSystemFont;
 }

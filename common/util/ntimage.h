@@ -6,9 +6,12 @@
 
 #include "common/ntapi.h"
 
-// GDI+ start-up for the process; non-zero when GDI+ runs (at once when already started).
+// GDI+ start-up, once per process and safe from any thread; non-zero when GDI+ runs (at once
+// when already started). The functions below that draw or decode call it themselves. The module
+// that started GDI+ stays loaded until the process ends (GDI+ cannot be stopped while a
+// library unloads), so never call this from DllMain.
 NT_API int NTInitializeGdiplus();
-// Shuts GDI+ down when NTInitializeGdiplus started it.
+// Shuts GDI+ down when NTInitializeGdiplus started it; for programs ending, never from DllMain.
 NT_API void NTUninitializeGdiplus();
 
 // Bytes of header plus palette before the pixels of a packed DIB: 40, 52 for 16-bit

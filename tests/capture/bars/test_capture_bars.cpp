@@ -343,15 +343,23 @@ TEST_F(CaptureBarsTest, FuzzinessSliderRestylesWhileDraggedAndStoresOnRelease) {
     EXPECT_EQ(optionBar->GetMosaicFuzziness(), Setting(kMosaicFuzzinessValue));
 }
 
-TEST_F(CaptureBarsTest, StoredFuzzinessBelowOneIsTheDefault) {
-    StoreSetting(kMosaicFuzzinessValue, 0);
+TEST_F(CaptureBarsTest, StoredFuzzinessTheSliderCannotShowIsTheDefault) {
+    auto* slider = dynamic_cast<CSliderUI*>(optionBar->Find(L"mosaic_slider"));
+    ASSERT_NE(slider, nullptr);
+    // Below 1 would divide by zero; below the slider's minimum hides too little; above its
+    // maximum matches no slider position.
+    for (DWORD stored : {DWORD(0), DWORD(-5), DWORD(slider->GetMinValue() - 1),
+                         DWORD(slider->GetMaxValue() + 1)}) {
+        StoreSetting(kMosaicFuzzinessValue, stored);
+        toolbar->SelectTool(TOOL_MOSAIC);
+        EXPECT_EQ(optionBar->GetMosaicFuzziness(), 6) << stored;
+        EXPECT_EQ(slider->GetValue(), 6) << stored;
+        EXPECT_EQ(optionBar->Find(L"fuzziness_value")->GetText(), L"6") << stored;
+        toolbar->SelectTool(TOOL_NONE);
+    }
+    StoreSetting(kMosaicFuzzinessValue, DWORD(slider->GetMaxValue()));
     toolbar->SelectTool(TOOL_MOSAIC);
-    EXPECT_EQ(optionBar->GetMosaicFuzziness(), 6);
-    EXPECT_EQ(dynamic_cast<CSliderUI*>(optionBar->Find(L"mosaic_slider"))->GetValue(), 6);
-    StoreSetting(kMosaicFuzzinessValue, DWORD(-5));
-    toolbar->SelectTool(TOOL_NONE);
-    toolbar->SelectTool(TOOL_MOSAIC);
-    EXPECT_EQ(optionBar->GetMosaicFuzziness(), 6);
+    EXPECT_EQ(optionBar->GetMosaicFuzziness(), slider->GetMaxValue());
 }
 
 TEST_F(CaptureBarsTest, ToolbarIsDraggedByItsBackgroundAndTheOptionBarFollows) {

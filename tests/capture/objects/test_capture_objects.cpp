@@ -2,6 +2,8 @@
 // onto a patterned screen through the same compose path the capture window uses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -26,17 +28,21 @@ DWORD PatternRgb(int x, int y) {
     return (DWORD(bgr[2]) << 16) | (DWORD(bgr[1]) << 8) | bgr[0];
 }
 
-// The average colour of the pattern over one block, as the mosaic computes it.
-DWORD BlockAverage(int left, int top, int n) {
+// The average colour of the pattern over a block (right and bottom exclusive).
+DWORD BlockAverage(const RECT& block) {
     long sum[3] = {0, 0, 0};
-    for (int y = top; y < top + n; ++y)
-        for (int x = left; x < left + n; ++x) {
+    for (int y = block.top; y < block.bottom; ++y)
+        for (int x = block.left; x < block.right; ++x) {
             BYTE bgr[3];
             PatternPixel(x, y, bgr);
             for (int c = 0; c < 3; ++c) sum[c] += bgr[c];
         }
-    return (DWORD(sum[2] / (n * n)) << 16) | (DWORD(sum[1] / (n * n)) << 8) |
-           DWORD(sum[0] / (n * n));
+    const long count = static_cast<long>(block.right - block.left) * (block.bottom - block.top);
+    return (DWORD(sum[2] / count) << 16) | (DWORD(sum[1] / count) << 8) | DWORD(sum[0] / count);
+}
+
+DWORD BlockAverage(int left, int top, int n) {
+    return BlockAverage(RECT{left, top, left + n, top + n});
 }
 
 bool Near(DWORD a, DWORD b, int tolerance) {
@@ -256,41 +262,62 @@ TEST(ToolTable, LookupsAndTheirFallbacks) {
 
 // ---- mosaic arithmetic ----------------------------------------------------------------------
 
-TEST(Mosaic, BlockRectIsAlignedToWholeBlocks) {
-    EXPECT_EQ(Describe(MosaicBlockRect(Gdiplus::Rect(23, 37, 40, 10), 10, 6)), "6,18 66x36");
+TEST(Mosaic, BlockRectStartsOnTheGridAndReachesPastTheStrokeOnEverySide) {
+    EXPECT_EQ(Describe(MosaicBlockRect(Gdiplus::Rect(23, 37, 40, 10), 10, 6)), "6,18 72x42");
     // Integer division truncates toward zero left of and above the screen origin.
     EXPECT_EQ(Describe(MosaicBlockRect(Gdiplus::Rect(-5, -25, 0, 0), 10, 6)), "-18,-36 24x24");
     // A block size below 1 (a damaged "MosaicFuzziness") is the default 6, not a division by zero.
-    EXPECT_EQ(Describe(MosaicBlockRect(Gdiplus::Rect(23, 37, 40, 10), 10, 0)), "6,18 66x36");
-    EXPECT_EQ(Describe(MosaicBlockRect(Gdiplus::Rect(23, 37, 40, 10), 10, -4)), "6,18 66x36");
+    EXPECT_EQ(Describe(MosaicBlockRect(Gdiplus::Rect(23, 37, 40, 10), 10, 0)), "6,18 72x42");
+    EXPECT_EQ(Describe(MosaicBlockRect(Gdiplus::Rect(23, 37, 40, 10), 10, -4)), "6,18 72x42");
+    // Whatever the place, size, width and block: whole blocks from the grid, and a stroke width
+    // of room beyond the points on all four sides.
+    for (int n : {1, 6, 7, 13, 30})
+        for (int width : {10, 20, 32})
+            for (int x : {-61, -6, 0, 5, 97})
+                for (int extent : {0, 1, 5, 59}) {
+                    const Gdiplus::Rect r =
+                        MosaicBlockRect(Gdiplus::Rect(x, x / 2, extent, extent * 2), width, n);
+                    const std::string what = Describe(r) + " n " + std::to_string(n) + " w " +
+                                             std::to_string(width) + " x " + std::to_string(x);
+                    EXPECT_EQ(r.X % n, 0) << what;
+                    EXPECT_EQ(r.Width % n, 0) << what;
+                    EXPECT_LE(r.X, x - width) << what;
+                    EXPECT_LE(r.Y, x / 2 - width) << what;
+                    EXPECT_GT(r.X + r.Width, x + extent + width) << what;
+                    EXPECT_GT(r.Y + r.Height, x / 2 + extent * 2 + width) << what;
+                }
 }
 
-TEST(Mosaic, PixelateAveragesWholeBlocksAndLeavesTheEdgeBlocks) {
+TEST(Mosaic, PixelateAveragesEveryBlockAndThePartialOnesOverWhatTheyHold) {
     // 5 x 3 pixels, channel c of (x, y) = 10x + 50y + c; stride 16 with padding.
     const int width = 5, height = 3, stride = 16;
     BYTE bits[stride * height] = {};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < 3; ++c) bits[y * stride + x * 3 + c] = BYTE(10 * x + 50 * y + c);
+    bits[15] = bits[31] = 0xEE;  // padding after each row's last pixel
     Pixelate(bits, width, height, stride, 2);
     auto at = [&](int x, int y) { return bits[y * stride + x * 3]; };
     EXPECT_EQ(at(0, 0), 30);  // (0 + 10 + 50 + 60) / 4
     EXPECT_EQ(at(1, 1), 30);
     EXPECT_EQ(bits[1 * stride + 1 * 3 + 2], 32);
-    EXPECT_EQ(at(2, 0), 50);
     EXPECT_EQ(at(3, 1), 50);
-    EXPECT_EQ(at(4, 0), 40);  // last column: a block there would reach the edge
-    EXPECT_EQ(at(4, 1), 90);
-    EXPECT_EQ(at(0, 2), 100);  // last row likewise
-    EXPECT_EQ(at(3, 2), 130);
+    EXPECT_EQ(at(4, 0), 65);  // last column: 1 x 2 blocks, (40 + 90) / 2
+    EXPECT_EQ(at(4, 1), 65);
+    EXPECT_EQ(at(0, 2), 105);  // last row: 2 x 1 blocks
+    EXPECT_EQ(at(3, 2), 125);
+    EXPECT_EQ(at(4, 2), 140);  // the corner's 1 x 1 block is itself
+    EXPECT_EQ(bits[15], 0xEE);
+    EXPECT_EQ(bits[31], 0xEE);
 
-    // A block that would end exactly at the edge is left too; averages truncate.
+    // A block that ends exactly at the edge is averaged too; averages truncate.
     BYTE square[4 * 3 * 4] = {};
     square[0] = 0, square[3] = 1, square[12] = 1, square[15] = 1, square[6] = 200;
     Pixelate(square, 4, 4, 12, 2);
     EXPECT_EQ(square[0], 0);  // 3 / 4
     EXPECT_EQ(square[15], 0);
-    EXPECT_EQ(square[6], 200);
+    EXPECT_EQ(square[6], 50);
+    EXPECT_EQ(square[9 + 12], 50);
 }
 
 TEST(Mosaic, BlockSizeBelowOneIsTheDefault) {
@@ -361,25 +388,44 @@ TEST(ShapePixels, BrushFollowsItsPointsAndUndoRemovesOnlyTheNewest) {
     EXPECT_EQ(site.Pixel(40, 70), 0xFF0000u);
 }
 
-TEST(MosaicPixels, StrokeShowsBlockAveragesOfThePictureUnderIt) {
-    ObjectTestSite site;
-    // Blocks of 6 aligned from (30, 72): the block of (100, 100) starts at (96, 96).
-    AddStroke(site, SHAPE_MOSAIC, POINT{60, 100}, POINT{200, 100}, 20, 6);
-    ASSERT_TRUE(site.ComposeSelection());
-    EXPECT_EQ(site.Pixel(100, 100), BlockAverage(96, 96, 6));
-    EXPECT_EQ(site.Pixel(99, 98), BlockAverage(96, 96, 6));
-    EXPECT_EQ(site.Pixel(152, 104), BlockAverage(150, 102, 6));
-    EXPECT_EQ(site.Pixel(100, 115), PatternRgb(100, 115));  // outside the stroke
-}
-
-TEST(MosaicPixels, LastPartialBlockAtTheSelectionEdgeStaysUnpixelated) {
-    ObjectTestSite site;
-    site.selection = RECT{0, 0, 150, 300};  // the area (30, 72)-(216, 114) is cut at x = 150
-    AddStroke(site, SHAPE_MOSAIC, POINT{60, 100}, POINT{200, 100}, 20, 6);
-    ASSERT_TRUE(site.ComposeSelection());
-    EXPECT_EQ(site.Pixel(140, 100), BlockAverage(138, 96, 6));
-    EXPECT_EQ(site.Pixel(146, 100), PatternRgb(146, 100));
-    EXPECT_EQ(site.Pixel(148, 99), PatternRgb(148, 99));
+TEST(MosaicPixels, EveryPixelADefaultStrokeCoversIsABlockAverageAtTheEdgesAndOnADiagonal) {
+    // The default stroke (10 wide, blocks of 6) on a selection whose edges are off the grid.
+    const RECT selection{3, 5, 200, 151};
+    const struct {
+        const char* where;
+        POINT from, to;
+    } strokes[] = {{"top", {20, 5}, {180, 5}},         {"bottom", {20, 150}, {180, 150}},
+                   {"left", {3, 20}, {3, 130}},        {"right", {199, 20}, {199, 130}},
+                   {"diagonal", {30, 20}, {170, 140}}, {"corner", {150, 100}, {199, 150}}};
+    for (const auto& stroke : strokes) {
+        ObjectTestSite site;
+        site.selection = selection;
+        CCMShapeObj* mosaic = AddStroke(site, SHAPE_MOSAIC, stroke.from, stroke.to, 10, 6);
+        ASSERT_TRUE(site.ComposeSelection());
+        // The grid starts at the pixelated area's top-left: the aligned rectangle cut by the
+        // selection.
+        const Gdiplus::Rect aligned = MosaicBlockRect(mosaic->GetNormalRect(), 10, 6);
+        const int gridX = std::max<int>(aligned.X, selection.left);
+        const int gridY = std::max<int>(aligned.Y, selection.top);
+        const double dx = stroke.to.x - stroke.from.x, dy = stroke.to.y - stroke.from.y;
+        const double length = std::sqrt(dx * dx + dy * dy);
+        int checked = 0, wrong = 0;
+        for (int y = selection.top; y < selection.bottom; ++y)
+            for (int x = selection.left; x < selection.right; ++x) {
+                // The stroke's core: within 3 pixels of its line, away from its ends.
+                const double along = ((x - stroke.from.x) * dx + (y - stroke.from.y) * dy) / length;
+                const double across = ((x - stroke.from.x) * dy - (y - stroke.from.y) * dx) / length;
+                if (along < 1 || along > length - 1 || std::abs(across) > 3) continue;
+                const int left = gridX + (x - gridX) / 6 * 6, top = gridY + (y - gridY) / 6 * 6;
+                const RECT block{left, top, std::min<int>(left + 6, selection.right),
+                                 std::min<int>(top + 6, selection.bottom)};
+                ++checked;
+                if (site.Pixel(x, y) != BlockAverage(block) && ++wrong <= 3)
+                    ADD_FAILURE() << stroke.where << " at " << x << "," << y;
+            }
+        EXPECT_GT(checked, 200) << stroke.where;
+        EXPECT_EQ(wrong, 0) << stroke.where << " of " << checked;
+    }
 }
 
 TEST(MosaicPixels, MosaicsPixelateEarlierShapesButNeverEachOther) {

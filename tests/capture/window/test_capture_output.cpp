@@ -1,10 +1,14 @@
-// Drawing on the selection and the capture's results: every shape drawn and undone, mosaic
-// blocks, the clipboard hand-over with its one notification, saving by extension with the
-// remembered folder, a failed save that keeps the capture, and each tool's stored choices.
+// Drawing on the selection and the capture's results: every shape drawn and undone, mosaics
+// that hide what they cover, the clipboard hand-over with its one notification (also without a
+// client window) and a clipboard that fails it, saving by extension with the remembered folder,
+// a failed save that keeps the capture, and each tool's stored choices.
 #include "capture/window/capturetestkit.h"
 
+#include <cmath>
 #include <memory>
 
+#include "capture/capturegeometry.h"
+#include "capture/glimter.h"
 #include "capture/objects/ccmshapeobj.h"
 #include "capture/objects/ccmtooltable.h"
 #include "common/util/ntregedit.h"
@@ -99,60 +103,51 @@ TEST_F(CaptureOutputTest, EachShapeIsDrawnWhereTheMouseWentAndUndoneNewestFirst)
     EXPECT_EQ(differing, 0);
 }
 
-TEST_F(CaptureOutputTest, MosaicPixelatesWholeBlocksAndLeavesTheLastPartialBlock) {
-    // The widest stroke (32 pixels) so whole blocks lie inside it.
-    CNTRegEdit(kCaptureSettingsKey).WriteDword(L"MosaicSizeIndex", 2);
+TEST_F(CaptureOutputTest, DefaultMosaicStrokesLeaveNoCoveredPixelReadable) {
     ASSERT_TRUE(SelectArea(kArea));
     Tool(TOOL_MOSAIC);
+    EXPECT_EQ(Capture()->GetOptionBar().GetOptionWidth(), 10);
     EXPECT_EQ(Capture()->GetOptionBar().GetMosaicFuzziness(), 6);
-    Drag(POINT{300, 300}, POINT{kArea.right - 1, 300});
-    ASSERT_EQ(Capture()->GetObjects().size(), 1u);
-    EXPECT_EQ(Shape(0)->GetWidth(), 32);
-    EXPECT_EQ(Shape(0)->GetBlockSize(), 6);
-    std::vector<DWORD> picture = ComposedSelection();
-    // Blocks are aligned to multiples of 6 on the screen; each holds the integer mean of the
-    // pattern under it.
-    for (int bx : {336, 402, 486}) {
-        int by = 294;
-        DWORD r = 0, g = 0, b = 0;
-        for (int y = by; y < by + 6; ++y)
-            for (int x = bx; x < bx + 6; ++x) {
-                DWORD p = PatternAtScreen(POINT{x, y});
-                r += (p >> 16) & 0xFF;
-                g += (p >> 8) & 0xFF;
-                b += p & 0xFF;
-            }
-        DWORD mean = ((r / 36) << 16) | ((g / 36) << 8) | (b / 36);
-        for (int y = by; y < by + 6; ++y)
-            for (int x = bx; x < bx + 6; ++x)
-                ASSERT_EQ(At(picture, x, y), mean) << "block " << bx << " at " << x << "," << y;
-    }
-    // The selection's last column lies in a partial block: left as it was.
-    for (int y = 290; y < 310; ++y)
-        EXPECT_EQ(At(picture, kArea.right - 1, y), PatternAtScreen(POINT{kArea.right - 1, y}));
-    // Away from the stroke nothing changed.
-    EXPECT_EQ(At(picture, 400, 250), PatternAtScreen(POINT{400, 250}));
+    // Along the bottom and the right edge (the pointer goes past them and is held inside) and
+    // across the middle on a diagonal.
+    const POINT strokes[][2] = {{{270, 419}, {530, 430}},
+                                {{549, 220}, {560, 400}},
+                                {{290, 230}, {450, 370}}};
+    for (const auto& stroke : strokes) Drag(stroke[0], stroke[1]);
+    ASSERT_EQ(Capture()->GetObjects().size(), 3u);
+    // The core of each stroke (3 pixels either side of its line, away from its ends) shows
+    // blocks: no pixel there keeps the picture's own colour.
+    auto readable = [&](const std::vector<DWORD>& picture, int* checked) {
+        int raw = 0;
+        *checked = 0;
+        for (const auto& stroke : strokes) {
+            const POINT from = CMClampPoint(stroke[0], kArea), to = CMClampPoint(stroke[1], kArea);
+            const double dx = to.x - from.x, dy = to.y - from.y;
+            const double length = std::sqrt(dx * dx + dy * dy);
+            for (int y = kArea.top; y < kArea.bottom; ++y)
+                for (int x = kArea.left; x < kArea.right; ++x) {
+                    const double along = ((x - from.x) * dx + (y - from.y) * dy) / length;
+                    const double across = ((x - from.x) * dy - (y - from.y) * dx) / length;
+                    if (along < 6 || along > length - 6 || std::abs(across) > 3) continue;
+                    ++*checked;
+                    raw += At(picture, x, y) == PatternAtScreen(POINT{x, y});
+                }
+        }
+        return raw;
+    };
+    int checked = 0;
+    EXPECT_EQ(readable(ComposedSelection(), &checked), 0) << "of " << checked;
+    EXPECT_GT(checked, 2000);
+    // Away from the strokes nothing changed.
+    EXPECT_EQ(At(ComposedSelection(), 500, 250), PatternAtScreen(POINT{500, 250}));
 
-    // The slider restyles every mosaic already drawn.
+    // The slider restyles every mosaic already drawn, and the coarser blocks hide as well.
     Capture()->ApplyMosaicBlock(12);
-    EXPECT_EQ(Shape(0)->GetBlockSize(), 12);
-    EXPECT_TRUE(Shape(0)->HasCachedImage());
-    picture = ComposedSelection();
-    EXPECT_EQ(At(picture, 336, 288), At(picture, 347, 299));
-}
-
-TEST_F(CaptureOutputTest, AStoredFuzzinessBelowOneGivesTheDefaultBlock) {
-    // 0 would divide by zero in the pixelation and the block alignment.
-    CNTRegEdit(kCaptureSettingsKey).WriteDword(L"MosaicFuzziness", 0);
-    ASSERT_TRUE(SelectArea(kArea));
-    Tool(TOOL_MOSAIC);
-    EXPECT_EQ(Capture()->GetOptionBar().GetMosaicFuzziness(), 6);
-    Drag(POINT{300, 300}, POINT{450, 300});
-    ASSERT_EQ(Capture()->GetObjects().size(), 1u);
-    EXPECT_EQ(Shape(0)->GetBlockSize(), 6);
-    Capture()->ApplyMosaicBlock(0);  // a skin slider starting at 0
-    EXPECT_EQ(Shape(0)->GetBlockSize(), 6);
-    EXPECT_FALSE(ComposedSelection().empty());
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(Shape(i)->GetBlockSize(), 12);
+        EXPECT_TRUE(Shape(i)->HasCachedImage());
+    }
+    EXPECT_EQ(readable(ComposedSelection(), &checked), 0) << "of " << checked;
 }
 
 TEST_F(CaptureOutputTest, CompletionPutsExactlyTheSelectionOnTheClipboardAndNotifiesOnce) {
@@ -166,8 +161,9 @@ TEST_F(CaptureOutputTest, CompletionPutsExactlyTheSelectionOnTheClipboardAndNoti
     MouseButton(false);
     MouseButton(true);
     MouseButton(false);
-    PumpUntil([] { return false; });
+    ASSERT_TRUE(PumpUntil([this] { return client.count > 0; }));
     EXPECT_EQ(Capture(), nullptr);
+    Settle();  // a second notification would have been posted with the first
     EXPECT_EQ(client.count, 1);
     EXPECT_EQ(client.clipboardClosed, 1);
     ASSERT_TRUE(::OpenClipboard(client.GetHWND()));
@@ -189,18 +185,64 @@ TEST_F(CaptureOutputTest, CompletionPutsExactlyTheSelectionOnTheClipboardAndNoti
     EXPECT_TRUE(Dark(At(pixels, 350, 250)));
 }
 
-TEST_F(CaptureOutputTest, ABusyClipboardKeepsTheCaptureOpenUntilItIsFree) {
+// A clipboard owner that shuts the clipboard when asked to give it up, so the next owner's
+// SetClipboardData finds it closed and fails.
+LRESULT CALLBACK ClosingOwnerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DESTROYCLIPBOARD) ::CloseClipboard();
+    return ::DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+TEST_F(CaptureOutputTest, AClipboardThatIsBusyOrRefusesThePictureKeepsTheCaptureAndTellsNobody) {
     ASSERT_TRUE(SelectArea(kArea));
+    // Busy: another window holds it open.
     ASSERT_TRUE(::OpenClipboard(client.GetHWND()));
     Capture()->CompleteToClipboard();
     EXPECT_NE(Capture(), nullptr);
     ::CloseClipboard();
+
+    // Refused: the picture does not get onto it; the user is told, the capture stays.
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = ClosingOwnerProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"CaptureTestClosingOwner";
+    ::RegisterClassW(&wc);
+    HWND owner = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                   nullptr, wc.hInstance, nullptr);
+    ASSERT_TRUE(::OpenClipboard(owner));
+    ::EmptyClipboard();
+    ::CloseClipboard();
+    std::vector<std::wstring> messages;
+    {
+        DialogAnswer answer({});
+        Capture()->CompleteToClipboard();
+        messages = answer.MessageTexts();
+    }
+    ::DestroyWindow(owner);
+    ASSERT_NE(Capture(), nullptr);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(L"截图未能复制到剪贴板"), std::wstring::npos);
     Settle();
     EXPECT_EQ(client.count, 0);
+
+    // Once the clipboard takes it, the capture completes.
     ::PostMessageW(Capture()->GetHWND(), WM_CAPTURE_ACTION, 1, 0);
-    Settle();
+    ASSERT_TRUE(PumpUntil([this] { return client.count > 0; }));
     EXPECT_EQ(Capture(), nullptr);
     EXPECT_EQ(client.count, 1);
+}
+
+TEST_F(CaptureOutputTest, WithoutAClientWindowTheNotificationReachesTheCallingThread) {
+    ASSERT_EQ(CaptureScreenToClipboard(nullptr, NotifyWindow::kMessage), 1);
+    Drag(POINT{kArea.left, kArea.top}, POINT{kArea.right, kArea.bottom});
+    ASSERT_EQ(Capture()->GetMode(), CCMCaptureScreenWnd::MODE_SELECTED);
+    Capture()->CompleteToClipboard();
+    EXPECT_EQ(Capture(), nullptr);
+    MSG msg = {};
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, NotifyWindow::kMessage, NotifyWindow::kMessage,
+                               PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, nullptr);
+    EXPECT_EQ(msg.wParam, 0u);
+    EXPECT_EQ(msg.lParam, 0);
 }
 
 std::string Head(const std::wstring& path, size_t n) { return ReadFileBytes(path).substr(0, n); }

@@ -274,16 +274,20 @@ TEST_F(CaptureSelectionTest, MenuCommandsHideShowToggleAndReselect) {
     EXPECT_EQ(Capture(), nullptr);
 }
 
-TEST_F(CaptureSelectionTest, ASkinArchiveWithoutTheToolbarMakesTheExportFail) {
+TEST_F(CaptureSelectionTest, ACaptureThatCannotCoverTheScreenFailsAndLeavesNothingBehind) {
     CPaintManagerUI::SetResourcePath((BinaryDir() + L"tests\\capture\\window\\noskin").c_str());
     EXPECT_EQ(CaptureScreenToClipboard(client.GetHWND(), NotifyWindow::kMessage), 0);
     EXPECT_EQ(Capture(), nullptr);
     EXPECT_FALSE(::FindWindowW(L"CCMCaptureScreenWnd", nullptr));
     CPaintManagerUI::SetResourcePath(DistSkinDir().c_str());
+    // No display found: no 0 x 0 window that would block every later capture.
+    EXPECT_EQ(CMStartCapture(RECT{}, client.GetHWND(), NotifyWindow::kMessage), 0);
+    EXPECT_EQ(Capture(), nullptr);
+    EXPECT_FALSE(::FindWindowW(L"CCMCaptureScreenWnd", nullptr));
     EXPECT_EQ(StartCapture(client.GetHWND()), 1);
 }
 
-TEST(CaptureModule, CrosshairCursorAndDecoratedExport) {
+TEST(CaptureModule, CrosshairCursorDecoratedExportAndStartUpOnFirstCapture) {
     HCURSOR cross = static_cast<HCURSOR>(::LoadImageW(
         ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_CAPTURE_CROSS), IMAGE_CURSOR, 32, 32, 0));
     ASSERT_NE(cross, nullptr);
@@ -296,12 +300,29 @@ TEST(CaptureModule, CrosshairCursorAndDecoratedExport) {
     if (info.hbmColor) ::DeleteObject(info.hbmColor);
     ::DestroyCursor(cross);
     // The client resolves the Visual C++ name; the plain alias is the same function.
-    HMODULE dll = ::LoadLibraryW((BinaryDir() + L"dist\\glimter.dll").c_str());
+    const std::wstring path = BinaryDir() + L"dist\\glimter.dll";
+    HMODULE dll = ::LoadLibraryW(path.c_str());
     ASSERT_NE(dll, nullptr);
     FARPROC decorated = ::GetProcAddress(dll, "?CaptureScreenToClipboard@@YAHPEAUHWND__@@I@Z");
     EXPECT_NE(decorated, nullptr);
     EXPECT_EQ(decorated, ::GetProcAddress(dll, "CaptureScreenToClipboard"));
+    // Loading starts nothing (no GDI+ under the loader lock), so the library unloads whole.
     ::FreeLibrary(dll);
+    EXPECT_EQ(::GetModuleHandleW(L"glimter.dll"), nullptr);
+    // The first capture starts GDI+; from then on the library stays, so GDI+ is never stopped
+    // by an unload.
+    dll = ::LoadLibraryW(path.c_str());
+    ASSERT_NE(dll, nullptr);
+    auto start = reinterpret_cast<int (*)(HWND, UINT)>(
+        reinterpret_cast<void*>(::GetProcAddress(dll, "CaptureScreenToClipboard")));
+    ASSERT_NE(start, nullptr);
+    ASSERT_EQ(start(nullptr, 0), 1);
+    const HWND window = ::FindWindowW(L"CCMCaptureScreenWnd", nullptr);
+    ASSERT_NE(window, nullptr);
+    ::PostMessageW(window, WM_CAPTURE_ACTION, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(window); }));
+    ::FreeLibrary(dll);
+    EXPECT_EQ(::GetModuleHandleW(L"glimter.dll"), dll);
 }
 
 }  // namespace
@@ -313,14 +334,15 @@ namespace {
 // there, as the export does for such a layout: every conversion then runs with a non-zero
 // origin.
 TEST_F(CaptureSelectionTest, AWindowOriginLeftOfAndAboveTheScreenKeepsEverythingAligned) {
-    auto* capture = new CCMCaptureScreenWnd(client.GetHWND(), NotifyWindow::kMessage);
-    CMSetCurrentCapture(capture);
-    ASSERT_NE(capture->Create(nullptr, L"", WS_POPUP | WS_CLIPCHILDREN,
-                              WS_EX_TOPMOST | WS_EX_TOOLWINDOW, RECT{-200, -100, 1280, 1024}),
-              nullptr);
-    Settle();
-    EXPECT_EQ(Text(capture->GetScreenRect()), "-200,-100,1280,1024");
-    ASSERT_TRUE(PumpUntil([] { return true; }));
+    ASSERT_EQ(CMStartCapture(RECT{-200, -100, 1280, 1024}, client.GetHWND(),
+                             NotifyWindow::kMessage),
+              1);
+    const HWND window = Capture()->GetHWND();
+    EXPECT_EQ(Text(Capture()->GetScreenRect()), "-200,-100,1280,1024");
+    // Input reaches the capture only once it is in front, and the checks below read the screen.
+    ASSERT_TRUE(PumpUntil([window] {
+        return ::GetForegroundWindow() == window && !::GetUpdateRect(window, nullptr, FALSE);
+    }));
     Drag(POINT{300, 200}, POINT{500, 400});
     ASSERT_EQ(Capture()->GetMode(), Wnd::MODE_SELECTED);
     EXPECT_EQ(Selection(), "300,200,500,400");
