@@ -61,21 +61,24 @@ CMBitmapPtr CCMCaptureScreenWnd::ComposeImage(const RECT& rc, bool allObjects,
     info.bmiHeader.biXPelsPerMeter = info.bmiHeader.biYPelsPerMeter = 96;
     HDC screen = ::GetDC(nullptr);
     CMMemoryDCPtr imageDC(::CreateCompatibleDC(screen));
-    CMMemoryDCPtr snapshotDC(::CreateCompatibleDC(screen));
+    CMMemoryDCPtr drawDC(::CreateCompatibleDC(screen));
+    // Drawn in the snapshot's own format, which the copy from the snapshot and GDI+ handle
+    // fastest, and converted to the 24-bit result once at the end.
+    CMBitmapPtr drawing(::CreateCompatibleBitmap(screen, width, height));
     ::ReleaseDC(nullptr, screen);
     void* bits = nullptr;
     CMBitmapPtr image(::CreateDIBSection(imageDC.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!image || !imageDC || !snapshotDC) return nullptr;
+    if (!image || !imageDC || !drawDC || !drawing) return nullptr;
+    CMSelectBitmap selectDrawing(drawDC.get(), drawing.get());
     {
-        CMSelectBitmap selectImage(imageDC.get(), image.get());
-        {
-            // Released before drawing: a mosaic composes its own picture from the snapshot,
-            // and a bitmap can be selected into one DC only.
-            CMSelectBitmap selectSnapshot(snapshotDC.get(), m_snapshot.get());
-            ::BitBlt(imageDC.get(), 0, 0, width, height, snapshotDC.get(),
-                     rc.left - m_rcWindow.left, rc.top - m_rcWindow.top, SRCCOPY);
-        }
-        Gdiplus::Graphics graphics(imageDC.get());
+        // Released before drawing: a mosaic composes its own picture from the snapshot, and a
+        // bitmap can be selected into one DC only.
+        CMSelectBitmap selectSnapshot(imageDC.get(), m_snapshot.get());
+        ::BitBlt(drawDC.get(), 0, 0, width, height, imageDC.get(), rc.left - m_rcWindow.left,
+                 rc.top - m_rcWindow.top, SRCCOPY);
+    }
+    {
+        Gdiplus::Graphics graphics(drawDC.get());
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
         graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-rc.left),
                                     static_cast<Gdiplus::REAL>(-rc.top));
@@ -87,6 +90,8 @@ CMBitmapPtr CCMCaptureScreenWnd::ComposeImage(const RECT& rc, bool allObjects,
             object->Draw(graphics, clip, origin);
         }
     }
+    CMSelectBitmap selectImage(imageDC.get(), image.get());
+    ::BitBlt(imageDC.get(), 0, 0, width, height, drawDC.get(), 0, 0, SRCCOPY);
     return image;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include "capture/ccmdocument.h"
@@ -14,31 +13,22 @@ namespace {
 constexpr int kPointGrowth = 256;
 constexpr int kBoundsMargin = 8;
 
-// Copies a 24-bit DIB section (either row order) into a new top-down 24-bit GDI+ bitmap, pixelated.
-std::unique_ptr<Gdiplus::Bitmap> PixelatedCopy(HBITMAP section, int blockSize) {
+// The top row of a 24-bit DIB section, the step from a row to the one below (negative when the
+// section is stored bottom-up) and its size; false when it is no such section.
+bool TopDownRows(HBITMAP section, BYTE** top, int* stride, int* width, int* height) {
     DIBSECTION dib{};
     if (::GetObjectW(section, sizeof(dib), &dib) != sizeof(dib) || !dib.dsBm.bmBits ||
         dib.dsBm.bmBitsPixel != 24)
-        return nullptr;
-    const int width = dib.dsBm.bmWidth, height = dib.dsBm.bmHeight;
-    auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat24bppRGB);
-    Gdiplus::Rect all(0, 0, width, height);
-    Gdiplus::BitmapData data{};
-    if (bitmap->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
-                         PixelFormat24bppRGB, &data) != Gdiplus::Ok)
-        return nullptr;
-    const bool bottomUp = dib.dsBmih.biHeight > 0;
-    auto* target = static_cast<BYTE*>(data.Scan0);
-    const auto* source = static_cast<const BYTE*>(dib.dsBm.bmBits);
-    for (int row = 0; row < height; ++row) {
-        const int sourceRow = bottomUp ? height - 1 - row : row;
-        std::memcpy(target + static_cast<ptrdiff_t>(row) * data.Stride,
-                    source + static_cast<ptrdiff_t>(sourceRow) * dib.dsBm.bmWidthBytes,
-                    static_cast<size_t>(width) * 3);
+        return false;
+    *width = dib.dsBm.bmWidth;
+    *height = dib.dsBm.bmHeight;
+    *stride = dib.dsBm.bmWidthBytes;
+    *top = static_cast<BYTE*>(dib.dsBm.bmBits);
+    if (dib.dsBmih.biHeight > 0) {  // bottom-up: walk backwards from the last stored row
+        *top += static_cast<ptrdiff_t>(*height - 1) * *stride;
+        *stride = -*stride;
     }
-    Pixelate(target, width, height, data.Stride, blockSize);
-    bitmap->UnlockBits(&data);
-    return bitmap;
+    return true;
 }
 
 }  // namespace
@@ -156,16 +146,22 @@ void CCMShapeObj::StrokePath(Gdiplus::Graphics& graphics, const Gdiplus::Rect&,
             break;
         }
         case SHAPE_MOSAIC:
-            if (m_points.size() > 1) StrokeMosaic(graphics, path);
+            if (m_points.size() > 1) {
+                const Gdiplus::Rect bounds = GetBounds();
+                if (std::unique_ptr<Gdiplus::Bitmap> image = MosaicImage(bounds))
+                    graphics.DrawImage(image.get(), bounds.X, bounds.Y, bounds.Width,
+                                       bounds.Height);
+            }
             break;
         default:
             break;
     }
 }
 
-void CCMShapeObj::StrokeMosaic(Gdiplus::Graphics& graphics, Gdiplus::GraphicsPath& path) {
+std::unique_ptr<Gdiplus::Bitmap> CCMShapeObj::MosaicImage(const Gdiplus::Rect& bounds) const {
     CCMDocument* document = GetDocument();
-    if (!document) return;
+    if (!document || m_points.size() < 2 || bounds.Width <= 0 || bounds.Height <= 0)
+        return nullptr;
     int minX = m_points[0].x, minY = m_points[0].y, maxX = minX, maxY = minY;
     for (const POINT& pt : m_points) {
         minX = std::min<int>(minX, pt.x);
@@ -175,22 +171,56 @@ void CCMShapeObj::StrokeMosaic(Gdiplus::Graphics& graphics, Gdiplus::GraphicsPat
     }
     const Gdiplus::Rect blocks =
         MosaicBlockRect(Gdiplus::Rect(minX, minY, maxX - minX, maxY - minY), m_width, m_blockSize);
-    if (blocks.Width <= 0 || blocks.Height <= 0) return;
+    if (blocks.Width <= 0 || blocks.Height <= 0) return nullptr;
     const RECT aligned{blocks.X, blocks.Y, blocks.X + blocks.Width, blocks.Y + blocks.Height};
     const RECT selection = document->GetSelection();
     RECT area;
-    if (!::IntersectRect(&area, &aligned, &selection)) return;
+    if (!::IntersectRect(&area, &aligned, &selection)) return nullptr;
     CMBitmapPtr composed = document->ComposeWithoutMosaics(area, this);
-    if (!composed) return;
-    std::unique_ptr<Gdiplus::Bitmap> picture = PixelatedCopy(composed.get(), m_blockSize);
-    if (!picture) return;
-    const int width = area.right - area.left, height = area.bottom - area.top;
-    Gdiplus::TextureBrush brush(picture.get(), Gdiplus::WrapModeClamp,
-                                Gdiplus::Rect(0, 0, width, height));
-    brush.TranslateTransform(static_cast<Gdiplus::REAL>(area.left),
-                             static_cast<Gdiplus::REAL>(area.top));
-    Gdiplus::Pen pen(&brush, static_cast<Gdiplus::REAL>(m_width));
-    graphics.DrawPath(&pen, &path);
+    BYTE* picture = nullptr;
+    int stride = 0, width = 0, height = 0;
+    if (!composed || !TopDownRows(composed.get(), &picture, &stride, &width, &height))
+        return nullptr;
+    // The grid starts at the area's top-left corner.
+    Pixelate(picture, width, height, stride, m_blockSize);
+
+    // What the stroke covers, anti-aliased at its edges, is drawn as opacity; each covered
+    // pixel then takes the pixelated colour under it at that opacity. (A stroke with a texture
+    // brush looks the same but costs several times as much.)
+    auto image =
+        std::make_unique<Gdiplus::Bitmap>(bounds.Width, bounds.Height, PixelFormat32bppPARGB);
+    {
+        Gdiplus::Graphics graphics(image.get());
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-bounds.X),
+                                    static_cast<Gdiplus::REAL>(-bounds.Y));
+        graphics.SetClip(Gdiplus::Rect(area.left, area.top, width, height));
+        Gdiplus::GraphicsPath path;
+        BuildPath(path, GetNormalRect());
+        Gdiplus::Pen pen(Gdiplus::Color(0xFFFFFFFF), static_cast<Gdiplus::REAL>(m_width));
+        graphics.DrawPath(&pen, &path);
+    }
+    Gdiplus::Rect all(0, 0, bounds.Width, bounds.Height);
+    Gdiplus::BitmapData data{};
+    if (image->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
+                        PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
+        return nullptr;
+    const int top = std::max<int>(area.top, bounds.Y), bottom = std::min<int>(area.bottom, bounds.Y + bounds.Height);
+    const int left = std::max<int>(area.left, bounds.X), right = std::min<int>(area.right, bounds.X + bounds.Width);
+    for (int y = top; y < bottom; ++y) {
+        auto* out = reinterpret_cast<UINT32*>(static_cast<BYTE*>(data.Scan0) +
+                                              static_cast<ptrdiff_t>(y - bounds.Y) * data.Stride);
+        const BYTE* in = picture + static_cast<ptrdiff_t>(y - area.top) * stride;
+        for (int x = left; x < right; ++x) {
+            const UINT32 alpha = out[x - bounds.X] >> 24;
+            if (!alpha) continue;
+            const BYTE* bgr = in + (x - area.left) * 3;
+            out[x - bounds.X] = (alpha << 24) | (bgr[2] * alpha / 255 << 16) |
+                                (bgr[1] * alpha / 255 << 8) | (bgr[0] * alpha / 255);
+        }
+    }
+    image->UnlockBits(&data);
+    return image;
 }
 
 Gdiplus::Rect CCMShapeObj::GetBounds() const {
@@ -210,18 +240,7 @@ Gdiplus::Rect CCMShapeObj::GetBounds() const {
 
 void CCMShapeObj::RenderCache() {
     SetCachedImage(nullptr);
-    const Gdiplus::Rect bounds = GetBounds();
-    if (bounds.Width <= 0 || bounds.Height <= 0) return;
-    auto image =
-        std::make_unique<Gdiplus::Bitmap>(bounds.Width, bounds.Height, PixelFormat32bppPARGB);
-    {
-        Gdiplus::Graphics graphics(image.get());
-        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-bounds.X),
-                                    static_cast<Gdiplus::REAL>(-bounds.Y));
-        Draw(graphics, bounds, POINT{bounds.X, bounds.Y});
-    }
-    SetCachedImage(std::move(image));
+    if (m_kind == SHAPE_MOSAIC && m_points.size() > 1) SetCachedImage(MosaicImage(GetBounds()));
 }
 
 void CCMShapeObj::SetBlockSize(int blockSize) { m_blockSize = MosaicBlockSize(blockSize); }

@@ -39,8 +39,8 @@ public:
     // Point shapes: the bounds of their path grown by width / 2 + 8.
     Gdiplus::Rect GetBounds() const override;
 
-    // Draws the object once into a cached picture of its bounds and from then on paints that
-    // (a mosaic after its block size changed). Without a picture the object stays vector-drawn.
+    // A mosaic makes its picture once and from then on paints that (after it was finished and
+    // after its block size changed). Other shapes are always vector-drawn.
     void RenderCache();
 
     int GetKind() const { return m_kind; }
@@ -56,7 +56,9 @@ public:
     POINT GetPoint(int index) const;
 
 private:
-    void StrokeMosaic(Gdiplus::Graphics& graphics, Gdiplus::GraphicsPath& path);
+    // The mosaic as a picture of bounds: the pixelated picture under it where the stroke covers
+    // it, clear elsewhere. Null when nothing lies under it (or composing fails).
+    std::unique_ptr<Gdiplus::Bitmap> MosaicImage(const Gdiplus::Rect& bounds) const;
 
     int m_kind;
     DWORD m_color = 0xFF000000;
