@@ -172,10 +172,10 @@ int wmain(int argc, wchar_t** argv) {
     script.Option(L"btn_brush3");
     script.Option(L"btn_color5");
     script.Stroke(POINT{240, 600}, POINT{420, 520}, 8);
-    std::wprintf(L"mosaic over the title:\n");
+    std::wprintf(L"mosaic over the whole title (widest stroke):\n");
     script.Button(L"mosaic_btn");
-    script.Option(L"btn_brush2");
-    script.Stroke(POINT{380, 190}, POINT{860, 200}, 10);
+    script.Option(L"btn_brush3");
+    script.Stroke(POINT{360, 194}, POINT{680, 194}, 10);
     std::wprintf(L"text:\n");
     if (script.Button(L"text_btn")) {
         script.Option(L"btn_color3");
