@@ -24,7 +24,8 @@ std::wstring CodeOf(wchar_t c) {
 // so that the result can be read back in one way only.
 std::wstring Escape(const std::wstring& text, const wchar_t* escaped) {
     std::wstring out;
-    for (wchar_t c : text) out += c < 0x20 || wcschr(escaped, c) != nullptr ? CodeOf(c) : std::wstring(1, c);
+    for (wchar_t c : text)
+        out += c < 0x20 || wcschr(escaped, c) != nullptr ? CodeOf(c) : std::wstring(1, c);
     return out;
 }
 
@@ -42,8 +43,8 @@ bool IsDeviceName(const std::wstring& name) {
     for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
         if (SameName(base, device)) return true;
     }
-    if (base.size() != 4 || std::wstring(L"0123456789\u00B9\u00B2\u00B3").find(base[3]) ==
-                                std::wstring::npos) {
+    if (base.size() != 4 ||
+        std::wstring(L"0123456789\u00B9\u00B2\u00B3").find(base[3]) == std::wstring::npos) {
         return false;
     }
     std::wstring family = base.substr(0, 3);

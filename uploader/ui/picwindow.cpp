@@ -79,9 +79,9 @@ std::unique_ptr<Gdiplus::Bitmap> LoadPreviewPicture(const std::wstring& path) {
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     Gdiplus::ImageAttributes edges;
     edges.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-    Gdiplus::Status drawn = graphics.DrawImage(
-        &picture, Gdiplus::Rect(0, 0, at.right - at.left, at.bottom - at.top), 0, 0, width,
-        height, Gdiplus::UnitPixel, &edges);
+    Gdiplus::Status drawn =
+        graphics.DrawImage(&picture, Gdiplus::Rect(0, 0, at.right - at.left, at.bottom - at.top), 0,
+                           0, width, height, Gdiplus::UnitPixel, &edges);
     if (drawn != Gdiplus::Ok) return nullptr;
     return copy;
 }
