@@ -138,9 +138,9 @@ TEST_F(ProgramTest, WithoutServiceBaseTheProgramEndsWithMinusOne) {
     EXPECT_EQ(ExitCode(Start(L"", pid)), static_cast<DWORD>(-1));
     EXPECT_EQ(ExitCode(Start(L"XS1 4401", pid)), static_cast<DWORD>(-1));
     // A valid configuration past any real size is refused as well.
-    ASSERT_TRUE(WriteUtf16File(folder + L"config.xml", L"<config><SSOUrlBase>" + sim.WideBase() +
-                                                           L"</SSOUrlBase></config>" +
-                                                           std::wstring(1 << 19, L' ')));
+    std::wstring padded = L"<config><SSOUrlBase>" + sim.WideBase() + L"</SSOUrlBase></config>";
+    padded.append(1 << 19, L' ');
+    ASSERT_TRUE(WriteUtf16File(folder + L"config.xml", padded));
     EXPECT_EQ(ExitCode(Start(L"", pid)), static_cast<DWORD>(-1));
 }
 
