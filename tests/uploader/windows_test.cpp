@@ -221,23 +221,6 @@ TEST_F(LoginWindowTest, ClosingDuringAHungSignInEndsWithoutUploadWindow) {
     EXPECT_EQ(FindAppWindow(kUploadClass), nullptr);
 }
 
-TEST_F(LoginWindowTest, NoServiceBaseNoWindow) {
-    const std::wstring configs[] = {
-        L"<config><Other>x</Other></config>",
-        L"<config><SSOUrlBase></SSOUrlBase></config>",
-    };
-    for (const std::wstring& config : configs) {
-        WriteConfig(config);
-        EXPECT_EQ(OpenLogin(), nullptr) << CNTStringConvert::UnicodeToUTF8(config.c_str());
-    }
-    ASSERT_TRUE(WriteFileBytes(folder + L"config.xml",
-                               "<config><SSOUrlBase>http://a</SSOUrlBase></config>"));
-    EXPECT_EQ(OpenLogin(), nullptr);
-    DeleteFileW((folder + L"config.xml").c_str());
-    EXPECT_EQ(OpenLogin(), nullptr);
-    EXPECT_EQ(FindAppWindow(kLoginClass), nullptr);
-}
-
 class UploadWindowTest : public FeltrineWindowTest {
 protected:
     void SetUp() override {
