@@ -5,6 +5,7 @@
 
 #include "updater/ccmupdatedlg.h"
 #include "updater/imeclient.h"
+#include "updater/pendingreboot.h"
 #include "support/filebytes.h"
 #include "support/scratchfolder.h"
 #include "support/simlane.h"
@@ -263,13 +264,33 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
 }
 
-TEST_F(UpdaterRun, PackageAskingForARebootGetsTheRebootOffer) {
-    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"reboot.zip\"]}}"));
-    auto seen = RunUpdater(L"", {IDYES, IDNO});
-    ASSERT_EQ(2u, seen.size());
-    EXPECT_EQ(L"升级完成，需要重新启动计算机才能运行Lumaveri，是否启动？", seen[1].text);
+TEST_F(UpdaterRun, FailedInstallStartsTheClientAgainAndKeepsVersionAndRebootRequest) {
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"reboot.zip\",\"broken.zip\"]}}"));
+    StartClient();
+    ASSERT_TRUE(IsProgramRunning(Client()));
+    auto seen = RunUpdater(L"", {IDYES, IDOK, IDOK});
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(Text(1010), seen[1].text);
+    EXPECT_EQ(L"升级未能完成，下次检查更新时将重新尝试!", seen[2].text);
+    EXPECT_TRUE(seen[2].hasOk && !seen[2].hasYes && !seen[2].hasNo);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_client.hProcess, 0)) << "client never closed";
+    // A new client process, started by the updater.
+    for (int i = 0; i < 400 && !IsProgramRunning(Client()); ++i) Sleep(50);
+    EXPECT_TRUE(IsProgramRunning(Client()));
+    EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
     EXPECT_TRUE(FileExists(Folder() + L"driver.txt"));
+    EXPECT_TRUE(FileExists(Folder() + L"notes.txt"));
+    EXPECT_EQ(L"1.0.000", InstalledVersion());
+
+    // The next run completes with other packages and still offers the computer's restart.
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"skin.zip\"]}}"));
+    seen = RunUpdater(L"", {IDYES, IDOK, IDNO});
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(Text(1010), seen[1].text);
+    EXPECT_EQ(L"升级完成，需要重新启动计算机才能运行Lumaveri，是否启动？", seen[2].text);
+    EXPECT_TRUE(FileExists(Folder() + L"skin\\theme.xml"));
     EXPECT_EQ(L"2.1.0", InstalledVersion());
+    EXPECT_FALSE(FileExists(Folder() + L"update\\reboot.pending"));
 }
 
 TEST_F(UpdaterRun, DownloadErrorsAskToRetryAndNoInstallsNothing) {
@@ -423,26 +444,63 @@ TEST_F(DialogRun, ThreeItemsMoveTheBarTo33And66And100AndTheFirstRebootWins) {
     EXPECT_EQ(L"2.1.0", version);
 }
 
-TEST_F(DialogRun, APackageThatFailsKeepsTheOldVersionAndOffersNothing) {
+TEST_F(DialogRun, CancelBeforeAPackageInstallsNoMoreAdvancesNothingAndStartsTheClientAgain) {
+    // Cancels as the bar shows the first of two packages in, before the second one's turn.
+    class CancellingDialog : public CCMUpdateDlg {
+    public:
+        using CCMUpdateDlg::CCMUpdateDlg;
+        void SetProgress(int position) override {
+            CCMUpdateDlg::SetProgress(position);
+            if (position != 50) return;
+            PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            while (!CancelRequested()) Sleep(10);
+        }
+    };
     m_state.testMode = 1;
     WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
-    UpdateItem& good = AddItem(L"good.zip");
-    good.localPath = m_dir.Path() + L"\\good.zip";
-    ZipEntrySpec setup;
-    setup.name = "setup.xml";
-    setup.data = Utf16Bytes(
-        "<Config><File Source=\"new.txt\" Target=\"new.txt\" BaseDir=\"Work\"/></Config>");
-    WriteFileBytes(good.localPath, ZipBuilder().Add(setup).Add("new.txt", "fresh").Build());
-    UpdateItem& bad = AddItem(L"bad.zip");
-    bad.localPath = m_dir.Path() + L"\\bad.zip";
-    WriteFileBytes(bad.localPath, "not an archive");
-    CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+    const char* scripts[] = {
+        "<Config Reboot=\"1\"><File Source=\"first.txt\" Target=\"first.txt\" BaseDir=\"Work\"/>"
+        "</Config>",
+        "<Config><File Source=\"second.txt\" Target=\"second.txt\" BaseDir=\"Work\"/></Config>"};
+    for (int i = 0; i < 2; ++i) {
+        UpdateItem& item = AddItem(i == 0 ? L"first.zip" : L"second.zip");
+        item.localPath = m_dir.Path() + L"\\" + item.name;
+        ZipEntrySpec setup;
+        setup.name = "setup.xml";
+        setup.data = Utf16Bytes(scripts[i]);
+        WriteFileBytes(
+            item.localPath,
+            ZipBuilder().Add(setup).Add(i == 0 ? "first.txt" : "second.txt", "x").Build());
+    }
+    const std::wstring client = m_dir.Path() + L"\\quorbel.exe";
+    ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), client.c_str(), FALSE));
+    STARTUPINFOW si{sizeof(si)};
+    PROCESS_INFORMATION pi{};
+    std::wstring cmd = L"\"" + client + L"\"";
+    ASSERT_TRUE(CreateProcessW(client.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               m_dir.Path().c_str(), &si, &pi));
+    CloseHandle(pi.hThread);
+    for (int i = 0; i < 400 && !FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr); ++i) Sleep(50);
+
+    CancellingDialog dialog(GetModuleHandleW(nullptr), m_state);
     BoxDriver driver(GetCurrentProcessId(), {});
     dialog.DoModal(nullptr);
     driver.Stop();
-    EXPECT_TRUE(driver.Seen().empty());
-    EXPECT_EQ("fresh", ReadFileBytes(m_dir.Path() + L"\\new.txt"));
-    EXPECT_FALSE(FileExists(bad.localPath));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 0)) << "client never closed";
+    CloseHandle(pi.hProcess);
+    for (int i = 0; i < 400 && !IsProgramRunning(client); ++i) Sleep(50);
+    EXPECT_TRUE(IsProgramRunning(client));
+    AskImeClientToExit();
+    for (int i = 0; i < 400 && IsProgramRunning(client); ++i) Sleep(50);
+
+    // Only the request to close the client; no failure, no offer.
+    auto seen = driver.Seen();
+    ASSERT_FALSE(seen.empty());
+    for (const auto& box : seen) EXPECT_EQ(Text(1010), box.text);
+    EXPECT_TRUE(FileExists(m_dir.Path() + L"\\first.txt"));
+    EXPECT_FALSE(FileExists(m_dir.Path() + L"\\second.txt"));
+    EXPECT_TRUE(FileExists(m_state.items[1]->localPath)) << "kept for the next run";
+    EXPECT_EQ(1, ReadPendingReboot(m_dir.Path() + L"\\update\\"));
     std::wstring version, base;
     ReadVersionFile(m_dir.Path() + L"\\version.xml", version, base);
     EXPECT_EQ(L"1.0", version);
