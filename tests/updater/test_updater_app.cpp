@@ -399,7 +399,7 @@ TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
 
 namespace {
 
-// The dialog with its bar positions recorded.
+// The dialog with its bar positions recorded and its cancel flag in view.
 class RecordingDialog : public CCMUpdateDlg {
 public:
     using CCMUpdateDlg::CCMUpdateDlg;
@@ -407,8 +407,11 @@ public:
         positions.push_back(position);
         CCMUpdateDlg::SetProgress(position);
     }
+    bool Cancelled() const { return CancelRequested(); }
     std::vector<int> positions;
 };
+
+bool MessageBoxUp() { return FindWindowW(L"#32770", L"Lumaveri升级程序") != nullptr; }
 
 HWND FindOwnDialog() {
     HWND found = nullptr;
@@ -564,12 +567,13 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
     ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/core.zip\",\"kind\":\"hang\",\"count\":0}"));
     for (int round = 0; round < 2; ++round) {
         bool viaEscape = round == 0;
-        CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+        RecordingDialog dialog(GetModuleHandleW(nullptr), m_state);
         BoxDriver driver(GetCurrentProcessId(),
                          viaEscape ? std::vector<int>{} : std::vector<int>{IDNO, IDYES});
         struct Helper {
             DialogRun* test;
             BoxDriver* driver;
+            RecordingDialog* dialog;
             bool viaEscape;
             static DWORD WINAPI Run(void* p) {
                 auto* h = static_cast<Helper*>(p);
@@ -587,16 +591,17 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
                 } else {
                     PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
                     for (int i = 0; i < 600 && h->driver->Seen().size() < 1; ++i) Sleep(50);
-                    Sleep(500);
+                    // The second click only once the first question is gone.
+                    for (int i = 0; i < 600 && MessageBoxUp(); ++i) Sleep(50);
                     PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                    for (int i = 0; i < 600 && h->driver->Seen().size() < 2; ++i) Sleep(50);
                 }
-                // Let the hanging request go so the worker reaches its cancel check.
-                Sleep(500);
+                // Let the hanging request go once the cancel is in, so that the worker's next
+                // check sees it.
+                for (int i = 0; i < 600 && !h->dialog->Cancelled(); ++i) Sleep(50);
                 h->test->m_lane.Reset();
                 return 0;
             }
-        } helper{this, &driver, viaEscape};
+        } helper{this, &driver, &dialog, viaEscape};
         HANDLE thread = CreateThread(nullptr, 0, Helper::Run, &helper, 0, nullptr);
         dialog.DoModal(nullptr);
         WaitForSingleObject(thread, INFINITE);
