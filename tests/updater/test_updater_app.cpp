@@ -6,6 +6,8 @@
 #include "updater/ccmupdatedlg.h"
 #include "updater/imeclient.h"
 #include "support/filebytes.h"
+#include "support/pumpuntil.h"
+#include "support/windowsearch.h"
 #include "support/scratchfolder.h"
 #include "support/simlane.h"
 #include "updater/testkit.h"
@@ -91,7 +93,7 @@ protected:
         // A client restarted by the updater.
         if (IsProgramRunning(Client())) {
             AskImeClientToExit();
-            for (int i = 0; i < 200 && IsProgramRunning(Client()); ++i) Sleep(50);
+            PumpUntil([&] { return !IsProgramRunning(Client()); });
         }
     }
 
@@ -115,7 +117,7 @@ protected:
         std::wstring cmd = L"\"" + Client() + L"\" " + args;
         ASSERT_TRUE(CreateProcessW(Client().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                                    Folder().c_str(), &si, &m_client));
-        for (int i = 0; i < 400 && !FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr); ++i) Sleep(50);
+        PumpUntil([] { return FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr) != nullptr; });
     }
 
     // Runs the updater with args, answering its boxes in order; what the boxes showed.
@@ -257,9 +259,8 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     EXPECT_EQ(L"2.1.0", InstalledVersion());
     EXPECT_EQ(4u, ReadFileBytes(Folder() + L"test.dat").size());
     // The client was started again.
-    for (int i = 0; i < 400 && CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started") < 2;
-         ++i)
-        Sleep(50);
+    PumpUntil([&] { return CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started") >= 2; },
+              20000);
     EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
 }
 
@@ -333,7 +334,7 @@ TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
                                Folder().c_str(), &si, &pi));
     BoxDriver driver(pi.dwProcessId, {IDYES, IDOK, IDOK, IDNO});
     // The second 1010 box is up only after the first was answered; end the client then.
-    for (int i = 0; i < 2400 && driver.Seen().size() < 3; ++i) Sleep(50);
+    PumpUntil([&] { return driver.Seen().size() >= 3; }, 120000);
     TerminateProcess(m_client.hProcess, 0);
     WaitForSingleObject(m_client.hProcess, 10000);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 180000));
@@ -361,14 +362,18 @@ public:
     std::vector<int> positions;
 };
 
+// Waits on a helper thread, which cannot fail the test itself: what it finds is checked after.
+constexpr DWORD kHelperLimitMs = 30000;
+
 HWND FindOwnDialog() {
     HWND found = nullptr;
-    for (int i = 0; i < 600 && !found; ++i) {
-        found = FindWindowW(nullptr, L"Lumaveri在线升级程序");
-        if (!found) Sleep(50);
-    }
+    PumpMessagesUntil([&] { return (found = FindWindowW(nullptr, L"Lumaveri在线升级程序")); },
+                      kHelperLimitMs);
     return found;
 }
+
+// The updater's message box, when one is up.
+HWND UpdateBox() { return FindWindowW(L"#32770", L"Lumaveri升级程序"); }
 
 class DialogRun : public ::testing::Test {
 public:
@@ -458,7 +463,7 @@ TEST_F(DialogRun, EscapeWhileTheClientIsBeingClosedInstallsNothing) {
     std::wstring cmd = L"\"" + client + L"\" /stubborn";
     ASSERT_TRUE(CreateProcessW(client.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                                m_dir.Path().c_str(), &si, &pi));
-    for (int i = 0; i < 400 && !IsProgramRunning(client); ++i) Sleep(50);
+    PumpUntil([&] { return IsProgramRunning(client); });
 
     CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
     BoxDriver driver(GetCurrentProcessId(), {});
@@ -468,7 +473,7 @@ TEST_F(DialogRun, EscapeWhileTheClientIsBeingClosedInstallsNothing) {
             auto* h = static_cast<Helper*>(p);
             HWND dlg = FindOwnDialog();
             // The whole package is in; the client refuses to go and box 1010 is up.
-            for (int i = 0; i < 1200 && h->driver->Seen().empty(); ++i) Sleep(50);
+            PumpMessagesUntil([h] { return !h->driver->Seen().empty(); }, 2 * kHelperLimitMs);
             PostMessageW(GetDlgItem(dlg, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
             return 0;
         }
@@ -509,24 +514,31 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
                 auto* h = static_cast<Helper*>(p);
                 HWND dlg = FindOwnDialog();
                 // Wait until the worker hangs in the download.
-                for (int i = 0; i < 600; ++i) {
-                    bool asked = false;
-                    for (const auto& r : h->test->m_lane.Requests())
-                        asked = asked || r.path.find("core.zip") != std::string::npos;
-                    if (asked) break;
-                    Sleep(50);
-                }
+                PumpMessagesUntil(
+                    [h] {
+                        for (const auto& r : h->test->m_lane.Requests())
+                            if (r.path.find("core.zip") != std::string::npos) return true;
+                        return false;
+                    },
+                    kHelperLimitMs);
                 if (h->viaEscape) {
                     PostMessageW(GetDlgItem(dlg, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+                    WindowThreadCaughtUp(dlg, kHelperLimitMs);
                 } else {
-                    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                    for (int i = 0; i < 600 && h->driver->Seen().size() < 1; ++i) Sleep(50);
-                    Sleep(500);
-                    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                    for (int i = 0; i < 600 && h->driver->Seen().size() < 2; ++i) Sleep(50);
+                    // Each question is answered and gone, and the dialog back in its loop,
+                    // before the button is pressed again.
+                    for (size_t asked = 1; asked <= 2; ++asked) {
+                        PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                        PumpMessagesUntil(
+                            [h, asked] {
+                                return h->driver->Seen().size() >= asked && !UpdateBox();
+                            },
+                            kHelperLimitMs);
+                        WindowThreadCaughtUp(dlg, kHelperLimitMs);
+                    }
                 }
-                // Let the hanging request go so the worker reaches its cancel check.
-                Sleep(500);
+                // The dialog has set its cancel flag by now; let the hanging request go so the
+                // worker reaches its cancel check.
                 h->test->m_lane.Reset();
                 return 0;
             }
@@ -565,10 +577,7 @@ TEST_F(DialogRun, StatusLineIsPaintedCentredWhereTheHiddenControlSits) {
         static DWORD WINAPI Run(void* p) {
             auto* probe = static_cast<Probe*>(p);
             HWND box = nullptr;
-            for (int i = 0; i < 1200 && !box; ++i) {
-                box = FindWindowW(L"#32770", L"Lumaveri升级程序");
-                if (!box) Sleep(50);
-            }
+            PumpMessagesUntil([&] { return (box = UpdateBox()) != nullptr; }, 2 * kHelperLimitMs);
             HWND dlg = FindWindowW(nullptr, L"Lumaveri在线升级程序");
             if (!box || !dlg) return 0;
             RECT boxRect{};
@@ -577,7 +586,9 @@ TEST_F(DialogRun, StatusLineIsPaintedCentredWhereTheHiddenControlSits) {
                          GetSystemMetrics(SM_CXSCREEN) - (boxRect.right - boxRect.left),
                          GetSystemMetrics(SM_CYSCREEN) - (boxRect.bottom - boxRect.top), 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            Sleep(500);
+            // What the box uncovered is painted again before the pixels are read.
+            WindowThreadCaughtUp(dlg, kHelperLimitMs);
+            RedrawWindow(dlg, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
             HWND status = GetDlgItem(dlg, 1000);
             probe->hidden = !IsWindowVisible(status);
             RECT rc{};
