@@ -119,8 +119,8 @@ int Run(int argc, wchar_t** argv) {
     } else {
         return 2;
     }
-    // The window has taken the input before the next command (or picture) comes.
-    return WindowThreadCaughtUp(hWnd, kAnswerLimitMs) ? 0 : 1;
+    // The window has taken the input (or closed on it) before the next command comes.
+    return WindowThreadCaughtUp(hWnd, kAnswerLimitMs) || !IsWindow(hWnd) ? 0 : 1;
 }
 
 }  // namespace
