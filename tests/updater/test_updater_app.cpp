@@ -5,6 +5,7 @@
 
 #include "updater/ccmupdatedlg.h"
 #include "updater/imeclient.h"
+#include "updater/pendingreboot.h"
 #include "support/filebytes.h"
 #include "support/pumpuntil.h"
 #include "support/windowsearch.h"
@@ -71,35 +72,75 @@ int CountLines(const std::string& text, const std::string& line) {
     return n;
 }
 
+// The stand-in client in a program folder: copied there from the build and started on request.
+// When it ends, the copy it started and any copy the updater started are gone again.
+class StandInClient {
+public:
+    explicit StandInClient(const std::wstring& folder) : m_folder(folder) {}
+    ~StandInClient() {
+        Kill();
+        if (IsProgramRunning(Path())) {
+            AskImeClientToExit();
+            PumpMessagesUntil([this] { return !IsProgramRunning(Path()); }, kWaitLimitMs);
+        }
+    }
+    StandInClient(const StandInClient&) = delete;
+    StandInClient& operator=(const StandInClient&) = delete;
+
+    std::wstring Path() const { return m_folder + L"quorbel.exe"; }
+    bool Copy() const {
+        return CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), Path().c_str(), FALSE) != 0;
+    }
+    // Starts it with args and waits until it runs and its window can be asked to exit.
+    bool Start(const wchar_t* args = L"") {
+        STARTUPINFOW si{sizeof(si)};
+        std::wstring cmd = L"\"" + Path() + L"\" " + args;
+        if (!CreateProcessW(Path().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                            m_folder.c_str(), &si, &m_process))
+            return false;
+        PumpMessagesUntil([] { return FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr) != nullptr; },
+                          2 * kWaitLimitMs);
+        return Running();
+    }
+    // Whether the process Start began has ended.
+    bool Ended() const {
+        return m_process.hProcess && WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
+    }
+    // Whether a copy runs from the folder, waiting a while for one to appear.
+    bool Running() const {
+        return PumpMessagesUntil([this] { return IsProgramRunning(Path()); }, 2 * kWaitLimitMs);
+    }
+    void Kill() {
+        if (!m_process.hProcess) return;
+        TerminateProcess(m_process.hProcess, 0);
+        WaitForSingleObject(m_process.hProcess, 10000);
+        CloseHandle(m_process.hProcess);
+        CloseHandle(m_process.hThread);
+        m_process = PROCESS_INFORMATION{};
+    }
+
+private:
+    std::wstring m_folder;
+    PROCESS_INFORMATION m_process{};
+};
+
 class UpdaterRun : public ::testing::Test {
 protected:
     UpdaterRun()
-        : m_lane(::testing::UnitTest::GetInstance()->current_test_info()->name()), m_dir(L"app") {}
+        : m_lane(::testing::UnitTest::GetInstance()->current_test_info()->name()),
+          m_dir(L"app"),
+          m_client(Folder()) {}
 
     void SetUp() override {
         ASSERT_TRUE(m_lane.Reset());
         ClearRegistry();
         ASSERT_TRUE(CopyFileW(BuiltFile(L"dist\\trevasko.exe").c_str(), Exe().c_str(), FALSE));
-        ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), Client().c_str(), FALSE));
+        ASSERT_TRUE(m_client.Copy());
         WriteVersion(L"1.0.000", m_lane.WideBase() + L"/update");
-    }
-    void TearDown() override {
-        if (m_client.hProcess) {
-            TerminateProcess(m_client.hProcess, 0);
-            WaitForSingleObject(m_client.hProcess, 10000);
-            CloseHandle(m_client.hProcess);
-            CloseHandle(m_client.hThread);
-        }
-        // A client restarted by the updater.
-        if (IsProgramRunning(Client())) {
-            AskImeClientToExit();
-            PumpUntil([&] { return !IsProgramRunning(Client()); });
-        }
     }
 
     std::wstring Folder() const { return m_dir.Path() + L"\\"; }
     std::wstring Exe() const { return Folder() + L"trevasko.exe"; }
-    std::wstring Client() const { return Folder() + L"quorbel.exe"; }
     void WriteVersion(const std::wstring& version, const std::wstring& base) {
         WriteUtf16File(Folder() + L"version.xml",
                        L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Config>\r\n<Version>" +
@@ -110,14 +151,6 @@ protected:
         std::wstring version, base;
         ReadVersionFile(Folder() + L"version.xml", version, base);
         return version;
-    }
-
-    void StartClient(const wchar_t* args = L"") {
-        STARTUPINFOW si{sizeof(si)};
-        std::wstring cmd = L"\"" + Client() + L"\" " + args;
-        ASSERT_TRUE(CreateProcessW(Client().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   Folder().c_str(), &si, &m_client));
-        PumpUntil([] { return FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr) != nullptr; });
     }
 
     // Runs the updater with args, answering its boxes in order; what the boxes showed.
@@ -147,7 +180,7 @@ protected:
 
     CSimLane m_lane;
     CScratchFolder m_dir;
-    PROCESS_INFORMATION m_client{};
+    StandInClient m_client;
 };
 
 }  // namespace
@@ -231,8 +264,7 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     WriteFileBytes(Folder() + L"update\\core.zip.$$$", core.substr(0, 700));
     ASSERT_TRUE(m_lane.Reset());
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"forcedupdate\":true}}"));
-    StartClient();
-    ASSERT_TRUE(IsProgramRunning(Client()));
+    ASSERT_TRUE(m_client.Start());
 
     auto seen = RunUpdater(L"", {IDOK, IDOK, IDYES});
     ASSERT_EQ(3u, seen.size());
@@ -243,7 +275,7 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     EXPECT_EQ(Text(1010), seen[1].text);
     EXPECT_EQ(L"升级完成，您是否需要立即运行Lumaveri？", seen[2].text);
 
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_client.hProcess, 0)) << "client still runs";
+    EXPECT_TRUE(m_client.Ended()) << "client still runs";
     std::string range;
     for (const auto& r : m_lane.Requests())
         if (r.path.find("core.zip") != std::string::npos) range = r.Header("Range");
@@ -260,17 +292,35 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     EXPECT_EQ(4u, ReadFileBytes(Folder() + L"test.dat").size());
     // The client was started again.
     PumpUntil([&] { return CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started") >= 2; },
-              20000);
+              2 * kWaitLimitMs);
     EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
 }
 
-TEST_F(UpdaterRun, PackageAskingForARebootGetsTheRebootOffer) {
-    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"reboot.zip\"]}}"));
-    auto seen = RunUpdater(L"", {IDYES, IDNO});
-    ASSERT_EQ(2u, seen.size());
-    EXPECT_EQ(L"升级完成，需要重新启动计算机才能运行Lumaveri，是否启动？", seen[1].text);
+TEST_F(UpdaterRun, FailedInstallStartsTheClientAgainAndKeepsVersionAndRebootRequest) {
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"reboot.zip\",\"broken.zip\"]}}"));
+    ASSERT_TRUE(m_client.Start());
+    auto seen = RunUpdater(L"", {IDYES, IDOK, IDOK});
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(Text(1010), seen[1].text);
+    EXPECT_EQ(L"升级未能完成，下次检查更新时将重新尝试!", seen[2].text);
+    EXPECT_TRUE(seen[2].hasOk && !seen[2].hasYes && !seen[2].hasNo);
+    EXPECT_TRUE(m_client.Ended()) << "client never closed";
+    // A new client process, started by the updater.
+    EXPECT_TRUE(m_client.Running());
+    EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
     EXPECT_TRUE(FileExists(Folder() + L"driver.txt"));
+    EXPECT_TRUE(FileExists(Folder() + L"notes.txt"));
+    EXPECT_EQ(L"1.0.000", InstalledVersion());
+
+    // The next run completes with other packages and still offers the computer's restart.
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"skin.zip\"]}}"));
+    seen = RunUpdater(L"", {IDYES, IDOK, IDNO});
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(Text(1010), seen[1].text);
+    EXPECT_EQ(L"升级完成，需要重新启动计算机才能运行Lumaveri，是否启动？", seen[2].text);
+    EXPECT_TRUE(FileExists(Folder() + L"skin\\theme.xml"));
     EXPECT_EQ(L"2.1.0", InstalledVersion());
+    EXPECT_FALSE(FileExists(Folder() + L"update\\reboot.pending"));
 }
 
 TEST_F(UpdaterRun, DownloadErrorsAskToRetryAndNoInstallsNothing) {
@@ -286,11 +336,11 @@ TEST_F(UpdaterRun, DownloadErrorsAskToRetryAndNoInstallsNothing) {
 
 TEST_F(UpdaterRun, PackageNamedLikeTheClientTouchesNothing) {
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"..\\\\quorbel.exe\"]}}"));
-    std::string client = ReadFileBytes(Client());
+    std::string client = ReadFileBytes(m_client.Path());
     std::string version = ReadFileBytes(Folder() + L"version.xml");
     // Answers for the boxes a run that took the name would show: offer, then restart.
     EXPECT_TRUE(RunUpdater(L"", {IDYES, IDNO}).empty());
-    EXPECT_EQ(client, ReadFileBytes(Client()));
+    EXPECT_EQ(client, ReadFileBytes(m_client.Path()));
     EXPECT_EQ(version, ReadFileBytes(Folder() + L"version.xml"));
     EXPECT_EQ(0, PackageRequests());
     EXPECT_EQ(1u, ReadCycle());
@@ -326,7 +376,7 @@ TEST_F(UpdaterRun, TestModeInstallsALocalPackageWithoutTheService) {
 
 TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"skin.zip\"]}}"));
-    StartClient(L"/stubborn");
+    ASSERT_TRUE(m_client.Start(L"/stubborn"));
     STARTUPINFOW si{sizeof(si)};
     PROCESS_INFORMATION pi{};
     std::wstring cmd = L"\"" + Exe() + L"\"";
@@ -335,8 +385,7 @@ TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
     BoxDriver driver(pi.dwProcessId, {IDYES, IDOK, IDOK, IDNO});
     // The second 1010 box is up only after the first was answered; end the client then.
     PumpUntil([&] { return driver.Seen().size() >= 3; }, 120000);
-    TerminateProcess(m_client.hProcess, 0);
-    WaitForSingleObject(m_client.hProcess, 10000);
+    m_client.Kill();
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 180000));
     driver.Stop();
     CloseHandle(pi.hThread);
@@ -351,7 +400,7 @@ TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
 
 namespace {
 
-// The dialog with its bar positions recorded.
+// The dialog with its bar positions recorded and its cancel flag in view.
 class RecordingDialog : public CCMUpdateDlg {
 public:
     using CCMUpdateDlg::CCMUpdateDlg;
@@ -359,21 +408,22 @@ public:
         positions.push_back(position);
         CCMUpdateDlg::SetProgress(position);
     }
+    bool Cancelled() const { return CancelRequested(); }
     std::vector<int> positions;
 };
+
+bool MessageBoxUp() { return FindWindowW(L"#32770", L"Lumaveri升级程序") != nullptr; }
 
 // Waits on a helper thread, which cannot fail the test itself: what it finds is checked after.
 constexpr DWORD kHelperLimitMs = 30000;
 
 HWND FindOwnDialog() {
     HWND found = nullptr;
-    PumpMessagesUntil([&] { return (found = FindWindowW(nullptr, L"Lumaveri在线升级程序")); },
-                      kHelperLimitMs);
+    PumpMessagesUntil(
+        [&] { return (found = FindWindowW(nullptr, L"Lumaveri在线升级程序")) != nullptr; },
+        kHelperLimitMs);
     return found;
 }
-
-// The updater's message box, when one is up.
-HWND UpdateBox() { return FindWindowW(L"#32770", L"Lumaveri升级程序"); }
 
 class DialogRun : public ::testing::Test {
 public:
@@ -428,26 +478,52 @@ TEST_F(DialogRun, ThreeItemsMoveTheBarTo33And66And100AndTheFirstRebootWins) {
     EXPECT_EQ(L"2.1.0", version);
 }
 
-TEST_F(DialogRun, APackageThatFailsKeepsTheOldVersionAndOffersNothing) {
+TEST_F(DialogRun, CancelBeforeAPackageInstallsNoMoreAdvancesNothingAndStartsTheClientAgain) {
+    // Cancels as the bar shows the first of two packages in, before the second one's turn.
+    class CancellingDialog : public CCMUpdateDlg {
+    public:
+        using CCMUpdateDlg::CCMUpdateDlg;
+        void SetProgress(int position) override {
+            CCMUpdateDlg::SetProgress(position);
+            if (position != 50) return;
+            PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            while (!CancelRequested()) Sleep(10);
+        }
+    };
     m_state.testMode = 1;
     WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
-    UpdateItem& good = AddItem(L"good.zip");
-    good.localPath = m_dir.Path() + L"\\good.zip";
-    ZipEntrySpec setup;
-    setup.name = "setup.xml";
-    setup.data = Utf16Bytes(
-        "<Config><File Source=\"new.txt\" Target=\"new.txt\" BaseDir=\"Work\"/></Config>");
-    WriteFileBytes(good.localPath, ZipBuilder().Add(setup).Add("new.txt", "fresh").Build());
-    UpdateItem& bad = AddItem(L"bad.zip");
-    bad.localPath = m_dir.Path() + L"\\bad.zip";
-    WriteFileBytes(bad.localPath, "not an archive");
-    CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+    const char* scripts[] = {
+        "<Config Reboot=\"1\"><File Source=\"first.txt\" Target=\"first.txt\" BaseDir=\"Work\"/>"
+        "</Config>",
+        "<Config><File Source=\"second.txt\" Target=\"second.txt\" BaseDir=\"Work\"/></Config>"};
+    for (int i = 0; i < 2; ++i) {
+        UpdateItem& item = AddItem(i == 0 ? L"first.zip" : L"second.zip");
+        item.localPath = m_dir.Path() + L"\\" + item.name;
+        ZipEntrySpec setup;
+        setup.name = "setup.xml";
+        setup.data = Utf16Bytes(scripts[i]);
+        WriteFileBytes(
+            item.localPath,
+            ZipBuilder().Add(setup).Add(i == 0 ? "first.txt" : "second.txt", "x").Build());
+    }
+    StandInClient client(m_state.programFolder);
+    ASSERT_TRUE(client.Copy());
+    ASSERT_TRUE(client.Start());
+    CancellingDialog dialog(GetModuleHandleW(nullptr), m_state);
     BoxDriver driver(GetCurrentProcessId(), {});
     dialog.DoModal(nullptr);
     driver.Stop();
-    EXPECT_TRUE(driver.Seen().empty());
-    EXPECT_EQ("fresh", ReadFileBytes(m_dir.Path() + L"\\new.txt"));
-    EXPECT_FALSE(FileExists(bad.localPath));
+    EXPECT_TRUE(client.Ended()) << "client never closed";
+    EXPECT_TRUE(client.Running());
+
+    // Only the request to close the client; no failure, no offer.
+    auto seen = driver.Seen();
+    ASSERT_FALSE(seen.empty());
+    for (const auto& box : seen) EXPECT_EQ(Text(1010), box.text);
+    EXPECT_TRUE(FileExists(m_dir.Path() + L"\\first.txt"));
+    EXPECT_FALSE(FileExists(m_dir.Path() + L"\\second.txt"));
+    EXPECT_TRUE(FileExists(m_state.items[1]->localPath)) << "kept for the next run";
+    EXPECT_EQ(1, ReadPendingReboot(m_dir.Path() + L"\\update\\"));
     std::wstring version, base;
     ReadVersionFile(m_dir.Path() + L"\\version.xml", version, base);
     EXPECT_EQ(L"1.0", version);
@@ -456,14 +532,9 @@ TEST_F(DialogRun, APackageThatFailsKeepsTheOldVersionAndOffersNothing) {
 TEST_F(DialogRun, EscapeWhileTheClientIsBeingClosedInstallsNothing) {
     WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
     AddItem(L"skin.zip");
-    const std::wstring client = m_dir.Path() + L"\\quorbel.exe";
-    ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), client.c_str(), FALSE));
-    STARTUPINFOW si{sizeof(si)};
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + client + L"\" /stubborn";
-    ASSERT_TRUE(CreateProcessW(client.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               m_dir.Path().c_str(), &si, &pi));
-    PumpUntil([&] { return IsProgramRunning(client); });
+    StandInClient client(m_state.programFolder);
+    ASSERT_TRUE(client.Copy());
+    ASSERT_TRUE(client.Start(L"/stubborn"));
 
     CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
     BoxDriver driver(GetCurrentProcessId(), {});
@@ -483,10 +554,6 @@ TEST_F(DialogRun, EscapeWhileTheClientIsBeingClosedInstallsNothing) {
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     driver.Stop();
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
 
     auto seen = driver.Seen();
     ASSERT_FALSE(seen.empty());
@@ -503,12 +570,13 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
     ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/core.zip\",\"kind\":\"hang\",\"count\":0}"));
     for (int round = 0; round < 2; ++round) {
         bool viaEscape = round == 0;
-        CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+        RecordingDialog dialog(GetModuleHandleW(nullptr), m_state);
         BoxDriver driver(GetCurrentProcessId(),
                          viaEscape ? std::vector<int>{} : std::vector<int>{IDNO, IDYES});
         struct Helper {
             DialogRun* test;
             BoxDriver* driver;
+            RecordingDialog* dialog;
             bool viaEscape;
             static DWORD WINAPI Run(void* p) {
                 auto* h = static_cast<Helper*>(p);
@@ -523,26 +591,20 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
                     kHelperLimitMs);
                 if (h->viaEscape) {
                     PostMessageW(GetDlgItem(dlg, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
-                    WindowThreadCaughtUp(dlg, kHelperLimitMs);
                 } else {
-                    // Each question is answered and gone, and the dialog back in its loop,
-                    // before the button is pressed again.
-                    for (size_t asked = 1; asked <= 2; ++asked) {
-                        PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                        PumpMessagesUntil(
-                            [h, asked] {
-                                return h->driver->Seen().size() >= asked && !UpdateBox();
-                            },
-                            kHelperLimitMs);
-                        WindowThreadCaughtUp(dlg, kHelperLimitMs);
-                    }
+                    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                    // The second click only once the first question is answered and gone.
+                    PumpMessagesUntil([h] { return !h->driver->Seen().empty() && !MessageBoxUp(); },
+                                      kHelperLimitMs);
+                    PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
                 }
-                // The dialog has set its cancel flag by now; let the hanging request go so the
-                // worker reaches its cancel check.
+                // Let the hanging request go once the cancel is in, so that the worker's next
+                // check sees it.
+                PumpMessagesUntil([h] { return h->dialog->Cancelled(); }, kHelperLimitMs);
                 h->test->m_lane.Reset();
                 return 0;
             }
-        } helper{this, &driver, viaEscape};
+        } helper{this, &driver, &dialog, viaEscape};
         HANDLE thread = CreateThread(nullptr, 0, Helper::Run, &helper, 0, nullptr);
         dialog.DoModal(nullptr);
         WaitForSingleObject(thread, INFINITE);
@@ -577,7 +639,9 @@ TEST_F(DialogRun, StatusLineIsPaintedCentredWhereTheHiddenControlSits) {
         static DWORD WINAPI Run(void* p) {
             auto* probe = static_cast<Probe*>(p);
             HWND box = nullptr;
-            PumpMessagesUntil([&] { return (box = UpdateBox()) != nullptr; }, 2 * kHelperLimitMs);
+            PumpMessagesUntil(
+                [&] { return (box = FindWindowW(L"#32770", L"Lumaveri升级程序")) != nullptr; },
+                2 * kHelperLimitMs);
             HWND dlg = FindWindowW(nullptr, L"Lumaveri在线升级程序");
             if (!box || !dlg) return 0;
             RECT boxRect{};
