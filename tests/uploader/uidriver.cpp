@@ -1,5 +1,7 @@
 #include "uidriver.h"
 
+#include <gtest/gtest.h>
+
 #include "uploader/ui/feltrinewindow.h"
 
 CFeltrineWindow* WindowObject(HWND hWnd) {
@@ -24,5 +26,7 @@ std::wstring ControlText(CFeltrineWindow* window, const wchar_t* name) {
 
 bool ControlEnabled(CFeltrineWindow* window, const wchar_t* name) {
     CControlUI* control = window ? window->FindControl(name) : nullptr;
+    // A misspelt name must not pass for a disabled control.
+    if (!control) ADD_FAILURE() << "no control named " << name;
     return control && control->IsEnabled();
 }

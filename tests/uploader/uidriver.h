@@ -21,4 +21,5 @@ CFeltrineWindow* WindowObject(HWND hWnd);
 // Centre of a control in screen coordinates; (-1, -1) when the window has no such control.
 POINT ControlCenter(CFeltrineWindow* window, const wchar_t* name);
 std::wstring ControlText(CFeltrineWindow* window, const wchar_t* name);
+// Whether the control is enabled; a missing control fails the test.
 bool ControlEnabled(CFeltrineWindow* window, const wchar_t* name);

@@ -2,6 +2,9 @@
 // real windows under real mouse and keyboard input, the file dialog answered from a thread.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "recorders.h"
 #include "support/filebytes.h"
 #include "support/scratchfolder.h"
@@ -100,6 +103,12 @@ TEST_F(LoginWindowTest, SignInButtonFollowsBothFields) {
     EXPECT_TRUE(ControlEnabled(login, L"login_btn"));
     PressKey(VK_BACK);
     EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
+    // A long pass phrase is taken whole.
+    std::wstring phrase;
+    for (int i = 0; i < 256; ++i) phrase += static_cast<wchar_t>(L'a' + i % 26);
+    TypeText(phrase);
+    EXPECT_EQ(ControlText(login, L"Password_edt"), phrase);
+    EXPECT_TRUE(ControlEnabled(login, L"login_btn"));
 }
 
 TEST_F(LoginWindowTest, EscapeAndCaptionDoubleClickChangeNothing) {
@@ -211,23 +220,6 @@ TEST_F(LoginWindowTest, ClosingDuringAHungSignInEndsWithoutUploadWindow) {
     EXPECT_EQ(FindAppWindow(kUploadClass), nullptr);
 }
 
-TEST_F(LoginWindowTest, NoServiceBaseNoWindow) {
-    const std::wstring configs[] = {
-        L"<config><Other>x</Other></config>",
-        L"<config><SSOUrlBase></SSOUrlBase></config>",
-    };
-    for (const std::wstring& config : configs) {
-        WriteConfig(config);
-        EXPECT_EQ(OpenLogin(), nullptr) << CNTStringConvert::UnicodeToUTF8(config.c_str());
-    }
-    ASSERT_TRUE(WriteFileBytes(folder + L"config.xml",
-                               "<config><SSOUrlBase>http://a</SSOUrlBase></config>"));
-    EXPECT_EQ(OpenLogin(), nullptr);
-    DeleteFileW((folder + L"config.xml").c_str());
-    EXPECT_EQ(OpenLogin(), nullptr);
-    EXPECT_EQ(FindAppWindow(kLoginClass), nullptr);
-}
-
 class UploadWindowTest : public FeltrineWindowTest {
 protected:
     void SetUp() override {
@@ -303,9 +295,17 @@ TEST_F(UploadWindowTest, PreviewFitsThePhotoIntoItsSquare) {
     ASSERT_NE(upload, nullptr);
     Click(ControlCenter(upload, L"Archives_id_edt"));
     TypeText(L"A123");
-    ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"wide.png", 440, 220)));
+    std::wstring wide = Photo(L"wide.png", 440, 220);
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", wide));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintAID"), L"");
-    ASSERT_TRUE(upload->Preview()->HasImage());
+    // The preview keeps its own copy at the size it shows: the file is free to go.
+    Gdiplus::Image* shown = upload->Preview()->Image();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->GetWidth(), 220u);
+    EXPECT_EQ(shown->GetHeight(), 110u);
+    EXPECT_TRUE(DeleteFileW(wide.c_str()));
+    InvalidateRect(upload->Preview()->GetHWND(), nullptr, FALSE);
+    Settle();
     std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].path, "/api/CheckLogin/getProviceIP?xsid=XS7f3a9c01lihua&province_code=44");
@@ -339,7 +339,7 @@ TEST_F(UploadWindowTest, RefusedAndUnloadableChoicesAndCancel) {
     ASSERT_TRUE(WriteFileBytes(shortcut, "L not really a shortcut"));
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", shortcut));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kWrongPhotoType);
-    EXPECT_TRUE(upload->Preview()->HasImage());
+    EXPECT_NE(upload->Preview()->Image(), nullptr);
     // The refused choice left no photo to send.
     Click(ControlCenter(upload, L"upload_pic_btn"));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), texts::kNoPhoto);
@@ -349,16 +349,18 @@ TEST_F(UploadWindowTest, RefusedAndUnloadableChoicesAndCancel) {
     ASSERT_TRUE(WriteFileBytes(broken, "not a picture"));
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", broken));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), L"");
-    EXPECT_TRUE(upload->Preview()->HasImage());
+    EXPECT_NE(upload->Preview()->Image(), nullptr);
     Click(ControlCenter(upload, L"upload_pic_btn"));
     ASSERT_TRUE(PumpUntil(
         [&] { return ControlText(upload, L"upload_pic_btn") == texts::kUploadAgainButton; }));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kUploadFailed);
 
+    // Cancelling drops the photo and its preview.
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", std::wstring()));
-    EXPECT_FALSE(upload->Preview()->HasImage());
+    EXPECT_EQ(upload->Preview()->Image(), nullptr);
     EXPECT_EQ(PreviewPixel(upload, 110, 110), kPreviewGround);
-    EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), L"");
+    Click(ControlCenter(upload, L"upload_pic_btn"));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), texts::kNoPhoto);
 }
 
 TEST_F(UploadWindowTest, LookupFailureStopsBeforeTheDialog) {
@@ -398,6 +400,15 @@ TEST_F(UploadWindowTest, UploadSucceedsAndArchivesThePhoto) {
     PictureSize(session.archiveRoot + L"\\三年级-2班\\li_CompPic-A123.jpg", width, height);
     EXPECT_EQ(width, 1000);
     EXPECT_EQ(height, 750);
+
+    // The next student's number and Enter: nothing is sent, the photo stays this student's.
+    Retype(upload, L"Archives_id_edt", L"A124");
+    PressKey(VK_RETURN);
+    Settle(500);
+    EXPECT_EQ(sim.Requests().size(), 4u);
+    EXPECT_EQ(ControlText(upload, L"SuccessUploadHint"), texts::kUploadSucceeded);
+    EXPECT_EQ(ListNames(session.archiveRoot + L"\\三年级-2班"),
+              std::vector<std::wstring>{L"li_CompPic-A123.jpg"});
 }
 
 TEST_F(UploadWindowTest, ArchiveKeepsTheNumberThePhotoWasSentFor) {
@@ -434,6 +445,31 @@ TEST_F(UploadWindowTest, ServerRefusalOffersAnotherUpload) {
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kUploadFailed);
     EXPECT_EQ(ControlText(upload, L"SuccessUploadHint"), L"");
     EXPECT_TRUE(ListNames(session.archiveRoot).empty());
+}
+
+TEST_F(UploadWindowTest, CloseDuringTheFileDialogWaitsForIt) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    HWND hWnd = upload->GetHWND();
+    Click(ControlCenter(upload, L"Archives_id_edt"));
+    TypeText(L"A123");
+    std::wstring photo = Photo(L"li.png", 400, 300);
+    // Another program closes the window while the dialog is open; then a photo is chosen.
+    std::atomic<bool> outlived{false};
+    std::atomic<bool> answered{false};
+    std::thread other([&] {
+        PumpMessagesUntil([] { return FindAppWindow(L"#32770") != nullptr; }, kWaitLimitMs);
+        SendMessageW(hWnd, WM_CLOSE, 0, 0);
+        outlived = IsWindow(hWnd) != FALSE;
+        DialogAnswer answer({photo});
+        answered = PumpMessagesUntil([&] { return answer.Answered() > 0; }, kWaitLimitMs);
+    });
+    Click(ControlCenter(upload, L"select_pic_btn"));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hWnd); }, 15000));
+    other.join();
+    EXPECT_TRUE(outlived);
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(PumpUntil([&] { return QuitPosted(); }, 1000));
 }
 
 TEST_F(UploadWindowTest, ClosingDuringAHungUploadEndsWithoutVerdict) {
