@@ -12,7 +12,6 @@
 #include "capture/objects/ccmshapeobj.h"
 #include "capture/objects/ccmtooltable.h"
 #include "common/util/ntregedit.h"
-#include "skin/skintestwindow.h"
 #include "tests/util/testdir.h"
 
 namespace {
@@ -161,9 +160,9 @@ TEST_F(CaptureOutputTest, CompletionPutsExactlyTheSelectionOnTheClipboardAndNoti
     MouseButton(false);
     MouseButton(true);
     MouseButton(false);
-    ASSERT_TRUE(PumpUntil([this] { return client.count > 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return Capture() == nullptr && client.count > 0; }));
+    PumpPending();  // a second notification would be queued by now
     EXPECT_EQ(Capture(), nullptr);
-    Settle();  // a second notification would have been posted with the first
     EXPECT_EQ(client.count, 1);
     EXPECT_EQ(client.clipboardClosed, 1);
     ASSERT_TRUE(::OpenClipboard(client.GetHWND()));

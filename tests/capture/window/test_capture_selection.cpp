@@ -10,7 +10,6 @@
 #include "capture/glimter.h"
 #include "capture/objects/ccmdrawobj.h"
 #include "capture/objects/ccmtooltable.h"
-#include "skin/skintestwindow.h"
 
 namespace {
 
