@@ -5,7 +5,7 @@
 #include "capture/capturemodule.h"
 #include "capture/ccmcapturescreenwnd.h"
 
-extern "C" int CaptureScreenToClipboard(HWND notifyWindow, UINT notifyMessage) {
+extern "C" int __cdecl CaptureScreenToClipboard(HWND notifyWindow, UINT notifyMessage) {
     RECT bounds = {};
     GetDisplaysBounds(&bounds);
     if (CMGetCurrentCapture()) return 0;

@@ -6,5 +6,6 @@
 // 0 when a capture already runs or the window cannot be created. The capture runs in the
 // caller's message loop; on completion the picture is on the clipboard (CF_BITMAP) and
 // notifyMessage is posted to notifyWindow (wParam 0, lParam 0).
-// Exported as "?CaptureScreenToClipboard@@YAHPAUHWND__@@I@Z" (the client's import) and plainly.
-extern "C" int CaptureScreenToClipboard(HWND notifyWindow, UINT notifyMessage);
+// Exported as "?CaptureScreenToClipboard@@YAHPAUHWND__@@I@Z" (the client's import) and plainly;
+// that name promises __cdecl, whatever the compiler's default.
+extern "C" int __cdecl CaptureScreenToClipboard(HWND notifyWindow, UINT notifyMessage);
