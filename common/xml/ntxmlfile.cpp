@@ -363,8 +363,7 @@ bool CNTXMLParse::ReadTextFile(MCD_CSTR szFileName, MCD_STR& strDoc, MCD_STR* ps
         if (_fseeki64(pFile, 0, SEEK_END) == 0) nFileLen = _ftelli64(pFile);
         std::string strBytes;
         if (nFileLen < 0 || nFileLen > kMaxFileLen || _fseeki64(pFile, 0, SEEK_SET) != 0) {
-            AddFileError(strReport,
-                         nFileLen > kMaxFileLen ? ERROR_FILE_TOO_LARGE : GetLastError());
+            AddFileError(strReport, nFileLen > kMaxFileLen ? ERROR_FILE_TOO_LARGE : GetLastError());
             bOk = false;
             nFileLen = 0;
         }
