@@ -18,7 +18,13 @@ public:
     void SetVersionLabel(const std::wstring& text) override;
     void SetProgress(int position) override;
 
+protected:
+    // Whether the user has asked to stop.
+    bool CancelRequested() const { return m_cancel != 0; }
+
 private:
+    enum class InstallOutcome { Installed, Failed, Cancelled };
+
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
@@ -29,8 +35,12 @@ private:
     // The worker's whole job (download, close the client, install, finish).
     void RunUpdateWorker();
     bool DownloadItem(size_t index);
+    // Installs the items in order, checking for a cancel before each one.
+    InstallOutcome InstallItems();
     bool InstallItem(size_t index);
-    void CloseImeClient();
+    // True when the client was running, so that it was asked to exit.
+    bool CloseImeClient();
+    void StartImeClient();
     void OfferRestart();
     void OfferReboot();
     void StartCloseTimer();

@@ -7,6 +7,7 @@
 #include "updater/download.h"
 #include "updater/imeclient.h"
 #include "updater/install.h"
+#include "updater/pendingreboot.h"
 #include "updater/textformat.h"
 #include "updater/versionfile.h"
 
@@ -39,24 +40,30 @@ void CCMUpdateDlg::RunUpdateWorker() {
     }
     // A cancel that comes after the last block (or while the client is being closed) must
     // still install nothing.
-    if (!m_cancel) CloseImeClient();
+    bool clientClosed = !m_cancel && CloseImeClient();
+    const std::wstring updateFolder = m_state.programFolder + L"update\\";
+    InstallOutcome outcome = InstallOutcome::Cancelled;
     if (!m_cancel) {
-        SetProgress(0);
-        size_t count = m_state.items.size();
-        bool all = true;
-        for (size_t k = 0; k < count; ++k) {
-            all = InstallItem(k) && all;
-            SetProgress(static_cast<int>(100 * (k + 1) / count));
-        }
-        // The old version stays unless every package went in, so the next run offers the
-        // update again.
-        if (all) {
-            WriteVersionFile(m_state.programFolder + L"version.xml", m_state.newVersion);
-            if (m_state.reboot != 0)
-                OfferReboot();
-            else
-                OfferRestart();
-        }
+        // A request kept by an earlier run came before any of this run's packages.
+        if (m_state.reboot == 0) m_state.reboot = ReadPendingReboot(updateFolder);
+        outcome = InstallItems();
+    }
+    if (outcome == InstallOutcome::Installed) {
+        WriteVersionFile(m_state.programFolder + L"version.xml", m_state.newVersion);
+        ClearPendingReboot(updateFolder);
+        if (m_state.reboot != 0)
+            OfferReboot();
+        else
+            OfferRestart();
+    } else {
+        // The version stays old, so the next run offers the update again; the packages that
+        // went in may still need their restart of the computer.
+        if (m_state.reboot != 0) KeepPendingReboot(updateFolder, m_state.reboot);
+        // The user is not left without the client; one that a cancel caught while it was being
+        // asked to exit may still run.
+        if (clientClosed && !IsProgramRunning(m_state.programFolder + L"quorbel.exe"))
+            StartImeClient();
+        if (outcome == InstallOutcome::Failed) ShowUpdateMessage(nullptr, Text(1015), MB_OK);
     }
     if (!timerStarted) StartCloseTimer();
 }
@@ -68,6 +75,18 @@ bool CCMUpdateDlg::DownloadItem(size_t index) {
                                                  std::to_wstring(m_state.items.size())});
     texts.statusPattern = Text(1003);
     return DownloadPackage(item, texts, m_cancel, *this);
+}
+
+CCMUpdateDlg::InstallOutcome CCMUpdateDlg::InstallItems() {
+    SetProgress(0);
+    size_t count = m_state.items.size();
+    bool all = true;
+    for (size_t k = 0; k < count; ++k) {
+        if (m_cancel) return InstallOutcome::Cancelled;
+        all = InstallItem(k) && all;
+        SetProgress(static_cast<int>(100 * (k + 1) / count));
+    }
+    return all ? InstallOutcome::Installed : InstallOutcome::Failed;
 }
 
 bool CCMUpdateDlg::InstallItem(size_t index) {
@@ -82,19 +101,25 @@ bool CCMUpdateDlg::InstallItem(size_t index) {
     return unpacked && installed;
 }
 
-void CCMUpdateDlg::CloseImeClient() {
+bool CCMUpdateDlg::CloseImeClient() {
     std::wstring target = m_state.programFolder + L"quorbel.exe";
+    bool asked = false;
     while (!m_cancel) {
-        if (!IsProgramRunning(target)) return;
+        if (!IsProgramRunning(target)) break;
         AskImeClientToExit();
+        asked = true;
         ShowUpdateMessage(nullptr, Text(1010), MB_OK);
     }
+    return asked;
+}
+
+void CCMUpdateDlg::StartImeClient() {
+    std::wstring client = m_state.programFolder + L"quorbel.exe";
+    ShellExecuteW(m_hWnd, L"open", client.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CCMUpdateDlg::OfferRestart() {
-    if (ShowUpdateMessage(nullptr, Text(1006), MB_YESNO) != IDYES) return;
-    std::wstring client = m_state.programFolder + L"quorbel.exe";
-    ShellExecuteW(m_hWnd, L"open", client.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (ShowUpdateMessage(nullptr, Text(1006), MB_YESNO) == IDYES) StartImeClient();
 }
 
 void CCMUpdateDlg::OfferReboot() {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "updater/framework/ccminternetsession.h"
@@ -48,6 +49,22 @@ private:
     int m_position = -1;
 };
 
+// The size N of a 416 answer's "bytes */N"; false for any other form.
+bool ParseUnsatisfiedRange(const std::wstring& range, uint32_t& size) {
+    const std::wstring prefix = L"bytes */";
+    if (range.size() <= prefix.size() ||
+        _wcsnicmp(range.c_str(), prefix.c_str(), prefix.size()) != 0)
+        return false;
+    uint64_t value = 0;
+    for (size_t i = prefix.size(); i < range.size(); ++i) {
+        if (range[i] < L'0' || range[i] > L'9') return false;
+        value = value * 10 + static_cast<uint64_t>(range[i] - L'0');
+        if (value > UINT32_MAX) return false;
+    }
+    size = static_cast<uint32_t>(value);
+    return true;
+}
+
 // One request; true when the partial file now holds the whole package.
 bool Fetch(UpdateItem& item, const std::wstring& partial, uint32_t existing, bool partialExists,
            const DownloadTexts& texts, const std::atomic<int>& cancel, CCMProgressView& view) {
@@ -62,9 +79,19 @@ bool Fetch(UpdateItem& item, const std::wstring& partial, uint32_t existing, boo
                                         headers);
     if (!reply.IsOpen()) return false;
     DWORD status = reply.QueryStatusCode();
-    // The partial file reaches past the end of the package (it changed on the server, or an
-    // earlier reply lied about its length): resuming can never succeed, so start over next time.
     if (status == 416 && partialExists) {
+        // Nothing lies past the partial file: when the server names the package's size and the
+        // file holds exactly that many bytes, an earlier attempt received it all but did not get
+        // to the rename.
+        uint32_t size = 0;
+        if (existing > 0 && ParseUnsatisfiedRange(reply.QueryContentRange(), size) &&
+            size == existing) {
+            item.size = size;
+            return true;
+        }
+        // The partial file reaches past the end of the package (it changed on the server, or
+        // an earlier reply lied about its length): resuming can never succeed, so start over
+        // next time.
         reply.Close();
         DeleteFileW(partial.c_str());
         return false;

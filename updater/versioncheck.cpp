@@ -27,6 +27,24 @@ bool ParseJson(const std::string& text, Json::Value& root) {
     }
 }
 
+bool SameName(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Windows opens the device, not a file, for these names whatever extension follows them
+// ("nul.zip"); spaces before the extension are dropped as well ("CON .zip").
+bool IsDeviceName(const std::wstring& name) {
+    std::wstring stem = name.substr(0, name.find(L'.'));
+    stem.erase(stem.find_last_not_of(L' ') + 1);
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+        if (SameName(stem, device)) return true;
+    }
+    // COM1..COM9 and LPT1..LPT9, superscript digits included.
+    std::wstring port = stem.substr(0, 3);
+    return stem.size() == 4 && (SameName(port, L"COM") || SameName(port, L"LPT")) &&
+           stem[3] != L'\0' && std::wcschr(L"123456789\u00B9\u00B2\u00B3", stem[3]);
+}
+
 // A package name becomes part of a local path, and what lies at that path is later unpacked
 // and deleted: it must name a file directly inside the update folder. Win32 drops trailing dots
 // and spaces, so such a name ("." and ".." among them) would point elsewhere.
@@ -36,7 +54,7 @@ bool IsPlainFileName(const std::wstring& name, const std::wstring& localPath) {
         if (c < 0x20 || c == 0x7F || std::wcschr(L"\\/:*?\"<>|", c)) return false;
     }
     // Room for the partial download's suffix ".$$$" within the path limit.
-    return localPath.size() + 4 < MAX_PATH;
+    return localPath.size() + 4 < MAX_PATH && !IsDeviceName(name);
 }
 
 }  // namespace
@@ -103,8 +121,12 @@ int ParseVersionReply(const std::string& body, const std::wstring& updateBase,
             item->url = updateBase + CNTStringConvert::UTF8ToUnicode(entry["url"].asCString());
             item->localPath = programFolder + L"update\\" + item->name;
             // One unusable name spoils the reply: installing only part of an update is worse
-            // than offering none.
-            if (!IsPlainFileName(item->name, item->localPath)) {
+            // than offering none. A name given twice would have its package removed after the
+            // first install and fail the second one on every run.
+            bool repeated = false;
+            for (const auto& earlier : offer.items)
+                repeated = repeated || SameName(earlier->name, item->name);
+            if (repeated || !IsPlainFileName(item->name, item->localPath)) {
                 offer.items.clear();
                 return -1;
             }

@@ -5,6 +5,7 @@
 
 #include "updater/ccmupdatedlg.h"
 #include "updater/imeclient.h"
+#include "updater/pendingreboot.h"
 #include "support/filebytes.h"
 #include "support/scratchfolder.h"
 #include "support/simlane.h"
@@ -69,35 +70,75 @@ int CountLines(const std::string& text, const std::string& line) {
     return n;
 }
 
+// The stand-in client in a program folder: copied there from the build and started on request.
+// When it ends, the copy it started and any copy the updater started are gone again.
+class StandInClient {
+public:
+    explicit StandInClient(const std::wstring& folder) : m_folder(folder) {}
+    ~StandInClient() {
+        Kill();
+        if (IsProgramRunning(Path())) {
+            AskImeClientToExit();
+            for (int i = 0; i < 200 && IsProgramRunning(Path()); ++i) Sleep(50);
+        }
+    }
+    StandInClient(const StandInClient&) = delete;
+    StandInClient& operator=(const StandInClient&) = delete;
+
+    std::wstring Path() const { return m_folder + L"quorbel.exe"; }
+    bool Copy() const {
+        return CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), Path().c_str(), FALSE) != 0;
+    }
+    // Starts it with args and waits until it runs and its window can be asked to exit.
+    bool Start(const wchar_t* args = L"") {
+        STARTUPINFOW si{sizeof(si)};
+        std::wstring cmd = L"\"" + Path() + L"\" " + args;
+        if (!CreateProcessW(Path().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
+                            m_folder.c_str(), &si, &m_process))
+            return false;
+        for (int i = 0; i < 400 && !FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr); ++i) Sleep(50);
+        return Running();
+    }
+    // Whether the process Start began has ended.
+    bool Ended() const {
+        return m_process.hProcess && WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
+    }
+    // Whether a copy runs from the folder, waiting a while for one to appear.
+    bool Running() const {
+        for (int i = 0; i < 400 && !IsProgramRunning(Path()); ++i) Sleep(50);
+        return IsProgramRunning(Path());
+    }
+    void Kill() {
+        if (!m_process.hProcess) return;
+        TerminateProcess(m_process.hProcess, 0);
+        WaitForSingleObject(m_process.hProcess, 10000);
+        CloseHandle(m_process.hProcess);
+        CloseHandle(m_process.hThread);
+        m_process = PROCESS_INFORMATION{};
+    }
+
+private:
+    std::wstring m_folder;
+    PROCESS_INFORMATION m_process{};
+};
+
 class UpdaterRun : public ::testing::Test {
 protected:
     UpdaterRun()
-        : m_lane(::testing::UnitTest::GetInstance()->current_test_info()->name()), m_dir(L"app") {}
+        : m_lane(::testing::UnitTest::GetInstance()->current_test_info()->name()),
+          m_dir(L"app"),
+          m_client(Folder()) {}
 
     void SetUp() override {
         ASSERT_TRUE(m_lane.Reset());
         ClearRegistry();
         ASSERT_TRUE(CopyFileW(BuiltFile(L"dist\\trevasko.exe").c_str(), Exe().c_str(), FALSE));
-        ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), Client().c_str(), FALSE));
+        ASSERT_TRUE(m_client.Copy());
         WriteVersion(L"1.0.000", m_lane.WideBase() + L"/update");
-    }
-    void TearDown() override {
-        if (m_client.hProcess) {
-            TerminateProcess(m_client.hProcess, 0);
-            WaitForSingleObject(m_client.hProcess, 10000);
-            CloseHandle(m_client.hProcess);
-            CloseHandle(m_client.hThread);
-        }
-        // A client restarted by the updater.
-        if (IsProgramRunning(Client())) {
-            AskImeClientToExit();
-            for (int i = 0; i < 200 && IsProgramRunning(Client()); ++i) Sleep(50);
-        }
     }
 
     std::wstring Folder() const { return m_dir.Path() + L"\\"; }
     std::wstring Exe() const { return Folder() + L"trevasko.exe"; }
-    std::wstring Client() const { return Folder() + L"quorbel.exe"; }
     void WriteVersion(const std::wstring& version, const std::wstring& base) {
         WriteUtf16File(Folder() + L"version.xml",
                        L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Config>\r\n<Version>" +
@@ -108,14 +149,6 @@ protected:
         std::wstring version, base;
         ReadVersionFile(Folder() + L"version.xml", version, base);
         return version;
-    }
-
-    void StartClient(const wchar_t* args = L"") {
-        STARTUPINFOW si{sizeof(si)};
-        std::wstring cmd = L"\"" + Client() + L"\" " + args;
-        ASSERT_TRUE(CreateProcessW(Client().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   Folder().c_str(), &si, &m_client));
-        for (int i = 0; i < 400 && !FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr); ++i) Sleep(50);
     }
 
     // Runs the updater with args, answering its boxes in order; what the boxes showed.
@@ -145,7 +178,7 @@ protected:
 
     CSimLane m_lane;
     CScratchFolder m_dir;
-    PROCESS_INFORMATION m_client{};
+    StandInClient m_client;
 };
 
 }  // namespace
@@ -229,8 +262,7 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     WriteFileBytes(Folder() + L"update\\core.zip.$$$", core.substr(0, 700));
     ASSERT_TRUE(m_lane.Reset());
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"forcedupdate\":true}}"));
-    StartClient();
-    ASSERT_TRUE(IsProgramRunning(Client()));
+    ASSERT_TRUE(m_client.Start());
 
     auto seen = RunUpdater(L"", {IDOK, IDOK, IDYES});
     ASSERT_EQ(3u, seen.size());
@@ -241,7 +273,7 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     EXPECT_EQ(Text(1010), seen[1].text);
     EXPECT_EQ(L"升级完成，您是否需要立即运行Lumaveri？", seen[2].text);
 
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(m_client.hProcess, 0)) << "client still runs";
+    EXPECT_TRUE(m_client.Ended()) << "client still runs";
     std::string range;
     for (const auto& r : m_lane.Requests())
         if (r.path.find("core.zip") != std::string::npos) range = r.Header("Range");
@@ -263,13 +295,31 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
 }
 
-TEST_F(UpdaterRun, PackageAskingForARebootGetsTheRebootOffer) {
-    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"reboot.zip\"]}}"));
-    auto seen = RunUpdater(L"", {IDYES, IDNO});
-    ASSERT_EQ(2u, seen.size());
-    EXPECT_EQ(L"升级完成，需要重新启动计算机才能运行Lumaveri，是否启动？", seen[1].text);
+TEST_F(UpdaterRun, FailedInstallStartsTheClientAgainAndKeepsVersionAndRebootRequest) {
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"reboot.zip\",\"broken.zip\"]}}"));
+    ASSERT_TRUE(m_client.Start());
+    auto seen = RunUpdater(L"", {IDYES, IDOK, IDOK});
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(Text(1010), seen[1].text);
+    EXPECT_EQ(L"升级未能完成，下次检查更新时将重新尝试!", seen[2].text);
+    EXPECT_TRUE(seen[2].hasOk && !seen[2].hasYes && !seen[2].hasNo);
+    EXPECT_TRUE(m_client.Ended()) << "client never closed";
+    // A new client process, started by the updater.
+    EXPECT_TRUE(m_client.Running());
+    EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
     EXPECT_TRUE(FileExists(Folder() + L"driver.txt"));
+    EXPECT_TRUE(FileExists(Folder() + L"notes.txt"));
+    EXPECT_EQ(L"1.0.000", InstalledVersion());
+
+    // The next run completes with other packages and still offers the computer's restart.
+    ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"skin.zip\"]}}"));
+    seen = RunUpdater(L"", {IDYES, IDOK, IDNO});
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(Text(1010), seen[1].text);
+    EXPECT_EQ(L"升级完成，需要重新启动计算机才能运行Lumaveri，是否启动？", seen[2].text);
+    EXPECT_TRUE(FileExists(Folder() + L"skin\\theme.xml"));
     EXPECT_EQ(L"2.1.0", InstalledVersion());
+    EXPECT_FALSE(FileExists(Folder() + L"update\\reboot.pending"));
 }
 
 TEST_F(UpdaterRun, DownloadErrorsAskToRetryAndNoInstallsNothing) {
@@ -285,11 +335,11 @@ TEST_F(UpdaterRun, DownloadErrorsAskToRetryAndNoInstallsNothing) {
 
 TEST_F(UpdaterRun, PackageNamedLikeTheClientTouchesNothing) {
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"..\\\\quorbel.exe\"]}}"));
-    std::string client = ReadFileBytes(Client());
+    std::string client = ReadFileBytes(m_client.Path());
     std::string version = ReadFileBytes(Folder() + L"version.xml");
     // Answers for the boxes a run that took the name would show: offer, then restart.
     EXPECT_TRUE(RunUpdater(L"", {IDYES, IDNO}).empty());
-    EXPECT_EQ(client, ReadFileBytes(Client()));
+    EXPECT_EQ(client, ReadFileBytes(m_client.Path()));
     EXPECT_EQ(version, ReadFileBytes(Folder() + L"version.xml"));
     EXPECT_EQ(0, PackageRequests());
     EXPECT_EQ(1u, ReadCycle());
@@ -325,7 +375,7 @@ TEST_F(UpdaterRun, TestModeInstallsALocalPackageWithoutTheService) {
 
 TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"skin.zip\"]}}"));
-    StartClient(L"/stubborn");
+    ASSERT_TRUE(m_client.Start(L"/stubborn"));
     STARTUPINFOW si{sizeof(si)};
     PROCESS_INFORMATION pi{};
     std::wstring cmd = L"\"" + Exe() + L"\"";
@@ -334,8 +384,7 @@ TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
     BoxDriver driver(pi.dwProcessId, {IDYES, IDOK, IDOK, IDNO});
     // The second 1010 box is up only after the first was answered; end the client then.
     for (int i = 0; i < 2400 && driver.Seen().size() < 3; ++i) Sleep(50);
-    TerminateProcess(m_client.hProcess, 0);
-    WaitForSingleObject(m_client.hProcess, 10000);
+    m_client.Kill();
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 180000));
     driver.Stop();
     CloseHandle(pi.hThread);
@@ -350,7 +399,7 @@ TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
 
 namespace {
 
-// The dialog with its bar positions recorded.
+// The dialog with its bar positions recorded and its cancel flag in view.
 class RecordingDialog : public CCMUpdateDlg {
 public:
     using CCMUpdateDlg::CCMUpdateDlg;
@@ -358,8 +407,11 @@ public:
         positions.push_back(position);
         CCMUpdateDlg::SetProgress(position);
     }
+    bool Cancelled() const { return CancelRequested(); }
     std::vector<int> positions;
 };
+
+bool MessageBoxUp() { return FindWindowW(L"#32770", L"Lumaveri升级程序") != nullptr; }
 
 HWND FindOwnDialog() {
     HWND found = nullptr;
@@ -423,26 +475,52 @@ TEST_F(DialogRun, ThreeItemsMoveTheBarTo33And66And100AndTheFirstRebootWins) {
     EXPECT_EQ(L"2.1.0", version);
 }
 
-TEST_F(DialogRun, APackageThatFailsKeepsTheOldVersionAndOffersNothing) {
+TEST_F(DialogRun, CancelBeforeAPackageInstallsNoMoreAdvancesNothingAndStartsTheClientAgain) {
+    // Cancels as the bar shows the first of two packages in, before the second one's turn.
+    class CancellingDialog : public CCMUpdateDlg {
+    public:
+        using CCMUpdateDlg::CCMUpdateDlg;
+        void SetProgress(int position) override {
+            CCMUpdateDlg::SetProgress(position);
+            if (position != 50) return;
+            PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            while (!CancelRequested()) Sleep(10);
+        }
+    };
     m_state.testMode = 1;
     WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
-    UpdateItem& good = AddItem(L"good.zip");
-    good.localPath = m_dir.Path() + L"\\good.zip";
-    ZipEntrySpec setup;
-    setup.name = "setup.xml";
-    setup.data = Utf16Bytes(
-        "<Config><File Source=\"new.txt\" Target=\"new.txt\" BaseDir=\"Work\"/></Config>");
-    WriteFileBytes(good.localPath, ZipBuilder().Add(setup).Add("new.txt", "fresh").Build());
-    UpdateItem& bad = AddItem(L"bad.zip");
-    bad.localPath = m_dir.Path() + L"\\bad.zip";
-    WriteFileBytes(bad.localPath, "not an archive");
-    CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+    const char* scripts[] = {
+        "<Config Reboot=\"1\"><File Source=\"first.txt\" Target=\"first.txt\" BaseDir=\"Work\"/>"
+        "</Config>",
+        "<Config><File Source=\"second.txt\" Target=\"second.txt\" BaseDir=\"Work\"/></Config>"};
+    for (int i = 0; i < 2; ++i) {
+        UpdateItem& item = AddItem(i == 0 ? L"first.zip" : L"second.zip");
+        item.localPath = m_dir.Path() + L"\\" + item.name;
+        ZipEntrySpec setup;
+        setup.name = "setup.xml";
+        setup.data = Utf16Bytes(scripts[i]);
+        WriteFileBytes(
+            item.localPath,
+            ZipBuilder().Add(setup).Add(i == 0 ? "first.txt" : "second.txt", "x").Build());
+    }
+    StandInClient client(m_state.programFolder);
+    ASSERT_TRUE(client.Copy());
+    ASSERT_TRUE(client.Start());
+    CancellingDialog dialog(GetModuleHandleW(nullptr), m_state);
     BoxDriver driver(GetCurrentProcessId(), {});
     dialog.DoModal(nullptr);
     driver.Stop();
-    EXPECT_TRUE(driver.Seen().empty());
-    EXPECT_EQ("fresh", ReadFileBytes(m_dir.Path() + L"\\new.txt"));
-    EXPECT_FALSE(FileExists(bad.localPath));
+    EXPECT_TRUE(client.Ended()) << "client never closed";
+    EXPECT_TRUE(client.Running());
+
+    // Only the request to close the client; no failure, no offer.
+    auto seen = driver.Seen();
+    ASSERT_FALSE(seen.empty());
+    for (const auto& box : seen) EXPECT_EQ(Text(1010), box.text);
+    EXPECT_TRUE(FileExists(m_dir.Path() + L"\\first.txt"));
+    EXPECT_FALSE(FileExists(m_dir.Path() + L"\\second.txt"));
+    EXPECT_TRUE(FileExists(m_state.items[1]->localPath)) << "kept for the next run";
+    EXPECT_EQ(1, ReadPendingReboot(m_dir.Path() + L"\\update\\"));
     std::wstring version, base;
     ReadVersionFile(m_dir.Path() + L"\\version.xml", version, base);
     EXPECT_EQ(L"1.0", version);
@@ -451,14 +529,9 @@ TEST_F(DialogRun, APackageThatFailsKeepsTheOldVersionAndOffersNothing) {
 TEST_F(DialogRun, EscapeWhileTheClientIsBeingClosedInstallsNothing) {
     WriteUtf16File(m_dir.Path() + L"\\version.xml", L"<Config><Version>1.0</Version></Config>");
     AddItem(L"skin.zip");
-    const std::wstring client = m_dir.Path() + L"\\quorbel.exe";
-    ASSERT_TRUE(CopyFileW(BuiltFile(L"tools\\quorbel.exe").c_str(), client.c_str(), FALSE));
-    STARTUPINFOW si{sizeof(si)};
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + client + L"\" /stubborn";
-    ASSERT_TRUE(CreateProcessW(client.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               m_dir.Path().c_str(), &si, &pi));
-    for (int i = 0; i < 400 && !IsProgramRunning(client); ++i) Sleep(50);
+    StandInClient client(m_state.programFolder);
+    ASSERT_TRUE(client.Copy());
+    ASSERT_TRUE(client.Start(L"/stubborn"));
 
     CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
     BoxDriver driver(GetCurrentProcessId(), {});
@@ -478,10 +551,6 @@ TEST_F(DialogRun, EscapeWhileTheClientIsBeingClosedInstallsNothing) {
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     driver.Stop();
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
 
     auto seen = driver.Seen();
     ASSERT_FALSE(seen.empty());
@@ -498,12 +567,13 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
     ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/core.zip\",\"kind\":\"hang\",\"count\":0}"));
     for (int round = 0; round < 2; ++round) {
         bool viaEscape = round == 0;
-        CCMUpdateDlg dialog(GetModuleHandleW(nullptr), m_state);
+        RecordingDialog dialog(GetModuleHandleW(nullptr), m_state);
         BoxDriver driver(GetCurrentProcessId(),
                          viaEscape ? std::vector<int>{} : std::vector<int>{IDNO, IDYES});
         struct Helper {
             DialogRun* test;
             BoxDriver* driver;
+            RecordingDialog* dialog;
             bool viaEscape;
             static DWORD WINAPI Run(void* p) {
                 auto* h = static_cast<Helper*>(p);
@@ -521,16 +591,17 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
                 } else {
                     PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
                     for (int i = 0; i < 600 && h->driver->Seen().size() < 1; ++i) Sleep(50);
-                    Sleep(500);
+                    // The second click only once the first question is gone.
+                    for (int i = 0; i < 600 && MessageBoxUp(); ++i) Sleep(50);
                     PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                    for (int i = 0; i < 600 && h->driver->Seen().size() < 2; ++i) Sleep(50);
                 }
-                // Let the hanging request go so the worker reaches its cancel check.
-                Sleep(500);
+                // Let the hanging request go once the cancel is in, so that the worker's next
+                // check sees it.
+                for (int i = 0; i < 600 && !h->dialog->Cancelled(); ++i) Sleep(50);
                 h->test->m_lane.Reset();
                 return 0;
             }
-        } helper{this, &driver, viaEscape};
+        } helper{this, &driver, &dialog, viaEscape};
         HANDLE thread = CreateThread(nullptr, 0, Helper::Run, &helper, 0, nullptr);
         dialog.DoModal(nullptr);
         WaitForSingleObject(thread, INFINITE);

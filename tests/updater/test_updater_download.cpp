@@ -161,7 +161,7 @@ TEST_F(Download, ServerIgnoringTheRangeRestartsTheFile) {
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
 }
 
-TEST_F(Download, ShortBodyFailsAndAPartialFilePastTheEndStartsOver) {
+TEST_F(Download, PartialFileThatIsTheWholePackageIsKeptOtherwiseA416StartsOver) {
     WriteFileBytes(Partial(), m_data.substr(0, 300000));
     // The whole rest arrives, but 5000 bytes more were announced.
     ASSERT_TRUE(
@@ -169,14 +169,32 @@ TEST_F(Download, ShortBodyFailsAndAPartialFilePastTheEndStartsOver) {
     EXPECT_FALSE(Run());
     EXPECT_FALSE(FileExists(m_item.localPath));
     EXPECT_EQ(m_data, ReadFileBytes(Partial()));
-    // The next attempt asks for the rest, which does not exist (416): the partial file goes.
+    // At the next run the resume from the end is answered 416 naming the size the file has.
+    m_item.size = 0;
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+    EXPECT_FALSE(FileExists(Partial()));
+    EXPECT_EQ(1000000u, m_item.size);
+    auto requests = PackageRequests();
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("bytes=1000000-", requests[1].Header("Range"));
+
+    // A 416 that names no size, or one the file does not have, starts over.
+    DeleteFileW(m_item.localPath.c_str());
+    m_item.size = 0;
+    WriteFileBytes(Partial(), m_data);
+    ASSERT_TRUE(m_lane.Fault(
+        "{\"path\":\"/update/pkg/big.zip\",\"kind\":\"reply\",\"status\":416,\"body\":\"\"}"));
     EXPECT_FALSE(Run());
     EXPECT_FALSE(FileExists(Partial()));
+    WriteFileBytes(Partial(), m_data + "past the end");
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(FileExists(Partial()));
+    EXPECT_FALSE(FileExists(m_item.localPath));
     ASSERT_TRUE(Run());
-    auto requests = PackageRequests();
-    ASSERT_EQ(3u, requests.size());
-    EXPECT_EQ("bytes=1000000-", requests[1].Header("Range"));
-    EXPECT_EQ("bytes=0-", requests[2].Header("Range"));
+    requests = PackageRequests();
+    ASSERT_EQ(5u, requests.size());
+    EXPECT_EQ("bytes=0-", requests[4].Header("Range"));
     EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
 }
 

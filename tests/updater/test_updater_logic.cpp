@@ -192,16 +192,18 @@ TEST(UpdaterVersionReply, NoUpdateFailureAndOddShapes) {
     EXPECT_EQ(L"http://h/b", offer.items[0]->url);
 }
 
-TEST(UpdaterVersionReply, PackageNamesThatAreNotPlainFileNamesSpoilTheReply) {
+TEST(UpdaterVersionReply, NamesThatAreNotPlainFilesDevicesOrRepeatsSpoilTheReply) {
     const std::wstring base = L"http://h", folder = L"C:\\p\\";
     auto reply = [](const std::string& jsonName) {
         return "{\"success\":true,\"versionnum\":\"2\",\"data\":[{\"name\":\"a.zip\","
                "\"url\":\"/a\"},{\"name\":" +
                jsonName + ",\"url\":\"/b\"}]}";
     };
-    for (const char* bad : {"\"..\\\\quorbel.exe\"", "\"C:\\\\Windows\\\\x.zip\"", "\"\\\\x.zip\"",
-                            "\"a:b\"", "\"../x.zip\"", "\"..\"", "\".\"", "\"\"", "\"x.zip.\"",
-                            "\"x.zip \"", "\"a\\tb\"", "\"a*b\""}) {
+    for (const char* bad :
+         {"\"..\\\\quorbel.exe\"", "\"C:\\\\Windows\\\\x.zip\"", "\"\\\\x.zip\"", "\"a:b\"",
+          "\"../x.zip\"", "\"..\"", "\".\"", "\"\"", "\"x.zip.\"", "\"x.zip \"", "\"a\\tb\"",
+          "\"a*b\"", "\"CON\"", "\"nul.zip\"", "\"Com1.tar.gz\"", "\"lpt9\"", "\"aux .zip\"",
+          "\"COM\u00b9.zip\"", "\"A.ZIP\""}) {
         VersionOffer offer;
         EXPECT_EQ(-1, ParseVersionReply(reply(bad), base, folder, offer)) << bad;
         EXPECT_TRUE(offer.items.empty()) << bad;
@@ -211,6 +213,8 @@ TEST(UpdaterVersionReply, PackageNamesThatAreNotPlainFileNamesSpoilTheReply) {
     ASSERT_EQ(1, ParseVersionReply(reply("\"..x.zip\""), base, folder, offer));
     ASSERT_EQ(2u, offer.items.size());
     EXPECT_EQ(L"C:\\p\\update\\..x.zip", offer.items[1]->localPath);
+    for (const char* fine : {"\"console.zip\"", "\"com10.zip\"", "\"a.zip.zip\""})
+        EXPECT_EQ(1, ParseVersionReply(reply(fine), base, folder, offer)) << fine;
 }
 
 TEST(UpdaterReplacement, VersionsCompareComponentByComponent) {

@@ -58,6 +58,11 @@ TEST_F(ConfigTest, UnusableFilesGiveNoBase) {
     EXPECT_FALSE(Read(Utf16le("<config><SSOUrlBase></SSOUrlBase></config>"), base));
     EXPECT_FALSE(Read(Utf16le("<settings><SSOUrlBase>http://a</SSOUrlBase></settings>"), base));
     EXPECT_FALSE(Read("", base));
+    // Past 1 MiB it is no configuration, whatever it starts with.
+    const std::string config = Utf16le("<config><SSOUrlBase>http://a</SSOUrlBase></config>");
+    const size_t spaces = ((1 << 20) - config.size()) / 2;
+    EXPECT_TRUE(Read(config + Utf16le(std::string(spaces, ' ')), base));
+    EXPECT_FALSE(Read(config + Utf16le(std::string(spaces + 1, ' ')), base));
     EXPECT_FALSE(ReadServiceBase(dir.Path() + L"\\missing\\", base, verify));
     EXPECT_FALSE(verify);
 }

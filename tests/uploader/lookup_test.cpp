@@ -4,6 +4,7 @@
 #include "common/util/ntstringconvert.h"
 #include "recorders.h"
 #include "support/simlane.h"
+#include "uploader/service/httpclient.h"
 #include "uploader/service/studentlookup.h"
 #include "uploader/service/texts.h"
 
@@ -247,12 +248,28 @@ TEST_F(LookupTest, NumberTravelsAsOneValue) {
     EXPECT_EQ(sent[0].path.substr(end), "&xsid=XS7f3a9c01lihua");
 }
 
-TEST_F(LookupTest, HungProvinceLookupTimesOut) {
-    ASSERT_TRUE(sim.Fault("/api/CheckLogin/getProviceIP", "hang"));
-    CRecordingUpload c(Lihua());
+TEST_F(LookupTest, RepliesAreReadUpToTheirCap) {
+    // A valid province reply padded to `size` bytes, as the simulator's fault sends it.
+    auto Padded = [](size_t size) {
+        std::string head = R"({"errorCode": 0, "data": {"first": "http://f", "pad": ")";
+        std::string tail = R"("}})";
+        std::string body = head + std::string(size - head.size() - tail.size(), 'x') + tail;
+        std::string escaped;
+        for (char ch : body) escaped += ch == '"' ? std::string("\\\"") : std::string(1, ch);
+        return "\"body\": \"" + escaped + "\"";
+    };
+    ASSERT_TRUE(sim.Fault("/api/CheckLogin/getProviceIP", "reply", Padded(kMaxReplyBytes)));
+    CRecordingUpload whole(Lihua());
     std::string response;
-    EXPECT_EQ(LookupProvinceServers(c, response), -1);
-    EXPECT_EQ(c.log.Entries(),
+    EXPECT_EQ(LookupProvinceServers(whole, response), 0);
+    EXPECT_EQ(whole.servers.first, "http://f");
+
+    // One byte more is no reply of the platform's: a network problem, and no memory spent on it.
+    ASSERT_TRUE(sim.Fault("/api/CheckLogin/getProviceIP", "reply", Padded(kMaxReplyBytes + 1)));
+    CRecordingUpload over(Lihua());
+    EXPECT_EQ(LookupProvinceServers(over, response), -1);
+    EXPECT_LE(response.size(), kMaxReplyBytes);
+    EXPECT_EQ(over.log.Entries(),
               (std::vector<std::wstring>{std::wstring(L"hint:") + texts::kNetworkProblem}));
 }
 

@@ -137,7 +137,10 @@ TEST_F(ProgramTest, WithoutServiceBaseTheProgramEndsWithMinusOne) {
                                "<config><SSOUrlBase>http://a</SSOUrlBase></config>"));
     EXPECT_EQ(ExitCode(Start(L"", pid)), static_cast<DWORD>(-1));
     EXPECT_EQ(ExitCode(Start(L"XS1 4401", pid)), static_cast<DWORD>(-1));
-    DeleteFileW((folder + L"config.xml").c_str());
+    // A valid configuration past any real size is refused as well.
+    std::wstring padded = L"<config><SSOUrlBase>" + sim.WideBase() + L"</SSOUrlBase></config>";
+    padded.append(1 << 19, L' ');
+    ASSERT_TRUE(WriteUtf16File(folder + L"config.xml", padded));
     EXPECT_EQ(ExitCode(Start(L"", pid)), static_cast<DWORD>(-1));
 }
 

@@ -1,5 +1,5 @@
 // Steps between the workers that the windows and uploadroad share: the hand-over of the
-// session, the photo choice check and the registration page.
+// session, the checks of a chosen photo and the registration page.
 #include <gtest/gtest.h>
 
 #include "recorders.h"
@@ -30,16 +30,36 @@ TEST(RoadSteps, HandOverCarriesTheSessionAndMakesTheArchiveRoot) {
     EXPECT_FALSE(EnsureArchiveRoot(program.Path() + L"\\missing\\已上传图片"));
 }
 
-TEST(RoadSteps, OnlyShortcutsAndNamesWithoutExtensionAreRefused) {
-    EXPECT_TRUE(IsAcceptedPhotoPath(L"C:\\photos\\li.jpg"));
-    EXPECT_TRUE(IsAcceptedPhotoPath(L"C:\\photos\\li.PNG"));
-    EXPECT_TRUE(IsAcceptedPhotoPath(L"C:\\photos\\li.gif"));
-    EXPECT_TRUE(IsAcceptedPhotoPath(L"C:\\photos\\li.lnk.jpg"));
-    EXPECT_FALSE(IsAcceptedPhotoPath(L"C:\\photos\\li.lnk"));
-    EXPECT_FALSE(IsAcceptedPhotoPath(L"C:\\photos\\li.LnK"));
-    EXPECT_FALSE(IsAcceptedPhotoPath(L"C:\\photos\\li"));
-    // A dot in a folder name gives the file no extension.
-    EXPECT_FALSE(IsAcceptedPhotoPath(L"C:\\2016.photos\\li"));
+TEST(RoadSteps, WhichChoicesAreKeptAndWhichOpenInTheViewer) {
+    struct Case {
+        const wchar_t* path;
+        bool accepted;  // kept as the photo to upload
+        bool opened;    // handed to the shell by "查看大图"
+    } cases[] = {
+        {L"C:\\photos\\li.jpg", true, true},
+        {L"C:\\photos\\li.JPEG", true, true},
+        {L"C:\\photos\\li.PNG", true, true},
+        {L"C:\\photos\\li.bmp", true, true},
+        {L"C:\\photos\\li.Gif", true, true},
+        {L"C:\\photos\\li.lnk.jpg", true, true},
+        // Other types that the decoder may still read are uploaded but never run.
+        {L"C:\\photos\\li.hta", true, false},
+        {L"C:\\photos\\li.bat", true, false},
+        {L"C:\\photos\\li.js", true, false},
+        {L"C:\\photos\\li.jpg.exe", true, false},
+        {L"C:\\photos\\li.jpgx", true, false},
+        {L"C:\\photos\\li.", true, false},
+        {L"C:\\photos\\li.lnk", false, false},
+        {L"C:\\photos\\li.LnK", false, false},
+        {L"C:\\photos\\li", false, false},
+        // A dot in a folder name gives the file no extension.
+        {L"C:\\2016.photos\\li", false, false},
+        {L"C:\\x.png\\li", false, false},
+    };
+    for (const Case& k : cases) {
+        EXPECT_EQ(IsAcceptedPhotoPath(k.path), k.accepted) << testing::PrintToString(k.path);
+        EXPECT_EQ(IsPictureFile(k.path), k.opened) << testing::PrintToString(k.path);
+    }
 }
 
 TEST(RoadSteps, RegistrationPageCarriesTheTicketAsOneValue) {

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "uploader/ui/feltrinewindow.h"
 
 namespace {
@@ -138,6 +140,8 @@ std::wstring ControlText(CFeltrineWindow* window, const wchar_t* name) {
 
 bool ControlEnabled(CFeltrineWindow* window, const wchar_t* name) {
     CControlUI* control = window ? window->FindControl(name) : nullptr;
+    // A misspelt name must not pass for a disabled control.
+    if (!control) ADD_FAILURE() << "no control named " << name;
     return control && control->IsEnabled();
 }
 

@@ -43,6 +43,7 @@ HWND FindAppWindow(const wchar_t* className, DWORD pid = 0);
 // Centre of a control in screen coordinates; (-1, -1) when the window has no such control.
 POINT ControlCenter(CFeltrineWindow* window, const wchar_t* name);
 std::wstring ControlText(CFeltrineWindow* window, const wchar_t* name);
+// Whether the control is enabled; a missing control fails the test.
 bool ControlEnabled(CFeltrineWindow* window, const wchar_t* name);
 // The colour on the screen at that point, as 0xRRGGBB.
 DWORD ScreenPixel(POINT screen);

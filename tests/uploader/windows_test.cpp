@@ -2,6 +2,9 @@
 // real windows under real mouse and keyboard input, the file dialog answered from a thread.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "recorders.h"
 #include "support/filebytes.h"
 #include "support/scratchfolder.h"
@@ -101,6 +104,12 @@ TEST_F(LoginWindowTest, SignInButtonFollowsBothFields) {
     EXPECT_TRUE(ControlEnabled(login, L"login_btn"));
     ui.PressKey(VK_BACK);
     EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
+    // A long pass phrase is taken whole.
+    std::wstring phrase;
+    for (int i = 0; i < 256; ++i) phrase += static_cast<wchar_t>(L'a' + i % 26);
+    ui.TypeText(phrase);
+    EXPECT_EQ(ControlText(login, L"Password_edt"), phrase);
+    EXPECT_TRUE(ControlEnabled(login, L"login_btn"));
 }
 
 TEST_F(LoginWindowTest, EscapeAndCaptionDoubleClickChangeNothing) {
@@ -212,23 +221,6 @@ TEST_F(LoginWindowTest, ClosingDuringAHungSignInEndsWithoutUploadWindow) {
     EXPECT_EQ(FindAppWindow(kUploadClass), nullptr);
 }
 
-TEST_F(LoginWindowTest, NoServiceBaseNoWindow) {
-    const std::wstring configs[] = {
-        L"<config><Other>x</Other></config>",
-        L"<config><SSOUrlBase></SSOUrlBase></config>",
-    };
-    for (const std::wstring& config : configs) {
-        WriteConfig(config);
-        EXPECT_EQ(OpenLogin(), nullptr) << CNTStringConvert::UnicodeToUTF8(config.c_str());
-    }
-    ASSERT_TRUE(WriteFileBytes(folder + L"config.xml",
-                               "<config><SSOUrlBase>http://a</SSOUrlBase></config>"));
-    EXPECT_EQ(OpenLogin(), nullptr);
-    DeleteFileW((folder + L"config.xml").c_str());
-    EXPECT_EQ(OpenLogin(), nullptr);
-    EXPECT_EQ(FindAppWindow(kLoginClass), nullptr);
-}
-
 class UploadWindowTest : public FeltrineWindowTest {
 protected:
     void SetUp() override {
@@ -304,9 +296,17 @@ TEST_F(UploadWindowTest, PreviewFitsThePhotoIntoItsSquare) {
     ASSERT_NE(upload, nullptr);
     ui.Click(ControlCenter(upload, L"Archives_id_edt"));
     ui.TypeText(L"A123");
-    ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"wide.png", 440, 220)));
+    std::wstring wide = Photo(L"wide.png", 440, 220);
+    ASSERT_TRUE(Choose(upload, L"select_pic_btn", wide));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintAID"), L"");
-    ASSERT_TRUE(upload->Preview()->HasImage());
+    // The preview keeps its own copy at the size it shows: the file is free to go.
+    Gdiplus::Image* shown = upload->Preview()->Image();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->GetWidth(), 220u);
+    EXPECT_EQ(shown->GetHeight(), 110u);
+    EXPECT_TRUE(DeleteFileW(wide.c_str()));
+    InvalidateRect(upload->Preview()->GetHWND(), nullptr, FALSE);
+    ui.Settle();
     std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].path, "/api/CheckLogin/getProviceIP?xsid=XS7f3a9c01lihua&province_code=44");
@@ -340,7 +340,7 @@ TEST_F(UploadWindowTest, RefusedAndUnloadableChoicesAndCancel) {
     ASSERT_TRUE(WriteFileBytes(shortcut, "L not really a shortcut"));
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", shortcut));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kWrongPhotoType);
-    EXPECT_TRUE(upload->Preview()->HasImage());
+    EXPECT_NE(upload->Preview()->Image(), nullptr);
     // The refused choice left no photo to send.
     ui.Click(ControlCenter(upload, L"upload_pic_btn"));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), texts::kNoPhoto);
@@ -350,16 +350,18 @@ TEST_F(UploadWindowTest, RefusedAndUnloadableChoicesAndCancel) {
     ASSERT_TRUE(WriteFileBytes(broken, "not a picture"));
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", broken));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), L"");
-    EXPECT_TRUE(upload->Preview()->HasImage());
+    EXPECT_NE(upload->Preview()->Image(), nullptr);
     ui.Click(ControlCenter(upload, L"upload_pic_btn"));
     ASSERT_TRUE(ui.PumpUntil(
         [&] { return ControlText(upload, L"upload_pic_btn") == texts::kUploadAgainButton; }));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kUploadFailed);
 
+    // Cancelling drops the photo and its preview.
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", std::wstring()));
-    EXPECT_FALSE(upload->Preview()->HasImage());
+    EXPECT_EQ(upload->Preview()->Image(), nullptr);
     EXPECT_EQ(PreviewPixel(upload, 110, 110), kPreviewGround);
-    EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), L"");
+    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), texts::kNoPhoto);
 }
 
 TEST_F(UploadWindowTest, LookupFailureStopsBeforeTheDialog) {
@@ -399,6 +401,15 @@ TEST_F(UploadWindowTest, UploadSucceedsAndArchivesThePhoto) {
     PictureSize(session.archiveRoot + L"\\三年级-2班\\li_CompPic-A123.jpg", width, height);
     EXPECT_EQ(width, 1000);
     EXPECT_EQ(height, 750);
+
+    // The next student's number and Enter: nothing is sent, the photo stays this student's.
+    Retype(upload, L"Archives_id_edt", L"A124");
+    ui.PressKey(VK_RETURN);
+    ui.Settle(500);
+    EXPECT_EQ(sim.Requests().size(), 4u);
+    EXPECT_EQ(ControlText(upload, L"SuccessUploadHint"), texts::kUploadSucceeded);
+    EXPECT_EQ(ListNames(session.archiveRoot + L"\\三年级-2班"),
+              std::vector<std::wstring>{L"li_CompPic-A123.jpg"});
 }
 
 TEST_F(UploadWindowTest, ArchiveKeepsTheNumberThePhotoWasSentFor) {
@@ -435,6 +446,33 @@ TEST_F(UploadWindowTest, ServerRefusalOffersAnotherUpload) {
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kUploadFailed);
     EXPECT_EQ(ControlText(upload, L"SuccessUploadHint"), L"");
     EXPECT_TRUE(ListNames(session.archiveRoot).empty());
+}
+
+TEST_F(UploadWindowTest, CloseDuringTheFileDialogWaitsForIt) {
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    HWND hWnd = upload->GetHWND();
+    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
+    ui.TypeText(L"A123");
+    std::wstring photo = Photo(L"li.png", 400, 300);
+    // Another program closes the window while the dialog is open; then a photo is chosen.
+    std::atomic<bool> outlived{false};
+    std::atomic<bool> answered{false};
+    std::thread other([&] {
+        DWORD start = GetTickCount();
+        while (!FindAppWindow(L"#32770") && GetTickCount() - start < 10000) Sleep(50);
+        SendMessageW(hWnd, WM_CLOSE, 0, 0);
+        outlived = IsWindow(hWnd) != FALSE;
+        CDialogAnswer answer(photo);
+        while (!answer.Answered() && GetTickCount() - start < 20000) Sleep(50);
+        answered = answer.Answered();
+    });
+    ui.Click(ControlCenter(upload, L"select_pic_btn"));
+    EXPECT_TRUE(ui.PumpUntil([&] { return !IsWindow(hWnd); }, 15000));
+    other.join();
+    EXPECT_TRUE(outlived);
+    EXPECT_TRUE(answered);
+    EXPECT_TRUE(ui.PumpUntil([&] { return ui.QuitPosted(); }, 1000));
 }
 
 TEST_F(UploadWindowTest, ClosingDuringAHungUploadEndsWithoutVerdict) {

@@ -29,6 +29,15 @@ DWORD CCMHttpFile::QueryContentLength() const {
     return m_handle ? QueryNumber(m_handle.Get(), HTTP_QUERY_CONTENT_LENGTH) : 0;
 }
 
+std::wstring CCMHttpFile::QueryContentRange() const {
+    wchar_t value[128] = {};
+    DWORD size = sizeof(value);
+    if (!m_handle ||
+        !HttpQueryInfoW(m_handle.Get(), HTTP_QUERY_CONTENT_RANGE, value, &size, nullptr))
+        return std::wstring();
+    return value;
+}
+
 long CCMHttpFile::Read(void* buffer, DWORD len) {
     DWORD got = 0;
     if (!m_handle || !InternetReadFile(m_handle.Get(), buffer, len, &got)) return -1;

@@ -21,6 +21,8 @@ public:
     DWORD QueryStatusCode() const;
     // Content-Length of the reply; 0 when absent or unreadable.
     DWORD QueryContentLength() const;
+    // Content-Range of the reply as it stands; empty when absent or unreadable.
+    std::wstring QueryContentRange() const;
     // Bytes read into buffer (0 at the end of the body); -1 on failure.
     long Read(void* buffer, DWORD len);
     void Close() { m_handle.Close(); }

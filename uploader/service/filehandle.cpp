@@ -17,13 +17,13 @@ CFileHandle& CFileHandle::operator=(CFileHandle&& other) noexcept {
     return *this;
 }
 
-bool ReadWholeFile(const std::wstring& path, std::vector<char>& bytes) {
+bool ReadWholeFile(const std::wstring& path, size_t maxBytes, std::vector<char>& bytes) {
     bytes.clear();
     CFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
     if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 ||
-        size.QuadPart > 0x7FFFFFFF) {
+        static_cast<unsigned long long>(size.QuadPart) > maxBytes) {
         return false;
     }
     bytes.resize(static_cast<size_t>(size.QuadPart));

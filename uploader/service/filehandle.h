@@ -24,5 +24,5 @@ private:
 };
 
 // Reads a whole existing file (shared read). Returns false when it cannot be opened, sized
-// or read; `bytes` is then empty.
-bool ReadWholeFile(const std::wstring& path, std::vector<char>& bytes);
+// or read, or holds more than maxBytes; `bytes` is then empty.
+bool ReadWholeFile(const std::wstring& path, size_t maxBytes, std::vector<char>& bytes);

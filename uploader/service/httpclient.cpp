@@ -69,7 +69,9 @@ CURLcode Perform(CURL* h, const std::string& url) {
 size_t AppendToResponse(char* data, size_t size, size_t count, void* userdata) {
     auto* response = static_cast<std::string*>(userdata);
     if (data == nullptr || response == nullptr) return static_cast<size_t>(-1);
-    response->append(data, size * count);
+    size_t bytes = size * count;
+    if (response->size() > kMaxReplyBytes || bytes > kMaxReplyBytes - response->size()) return 0;
+    response->append(data, bytes);
     // libcurl compares with size * count; every caller passes size 1.
     return count;
 }

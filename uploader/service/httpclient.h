@@ -27,6 +27,11 @@ CURLcode HttpPostPhoto(const std::string& url, const std::string& filePath,
                        std::string& response, HttpProgressFn progress, void* progressArgument,
                        bool verifyServer);
 
+// The replies of the platform's services are small JSON documents; a body that would grow the
+// response past this is no reply of theirs and ends the transfer as failed.
+constexpr size_t kMaxReplyBytes = 4 << 20;
+
 // libcurl write function: appends size * count bytes to the std::string at `userdata` and
-// returns count; returns (size_t)-1 (transfer error) when the data or buffer is missing.
+// returns count; returns (size_t)-1 (transfer error) when the data or buffer is missing, and 0
+// (transfer error) when the buffer would exceed kMaxReplyBytes.
 size_t AppendToResponse(char* data, size_t size, size_t count, void* userdata);

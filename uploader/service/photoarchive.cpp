@@ -13,29 +13,42 @@ struct FindDeleter {
 };
 using FindHandle = std::unique_ptr<void, FindDeleter>;
 
+// "%XX": the hexadecimal code of c.
+std::wstring CodeOf(wchar_t c) {
+    wchar_t code[8];
+    std::swprintf(code, 8, L"%%%02X", static_cast<unsigned>(c));
+    return code;
+}
+
 // "%XX" for control characters and for every character of `escaped`; "%" must be among them
 // so that the result can be read back in one way only.
 std::wstring Escape(const std::wstring& text, const wchar_t* escaped) {
     std::wstring out;
-    for (wchar_t c : text) {
-        if (c < 0x20 || wcschr(escaped, c) != nullptr) {
-            wchar_t code[4];
-            std::swprintf(code, 4, L"%%%02X", static_cast<unsigned>(c));
-            out += code;
-        } else {
-            out += c;
-        }
-    }
+    for (wchar_t c : text)
+        out += c < 0x20 || wcschr(escaped, c) != nullptr ? CodeOf(c) : std::wstring(1, c);
     return out;
-}
-
-bool OnlyDotsAndSpaces(const std::wstring& name) {
-    return name.find_first_not_of(L". ") == std::wstring::npos;
 }
 
 bool SameName(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Whether Windows takes `name` for a device: CON, PRN, AUX, NUL, COM0-9, LPT0-9 (also with
+// a superscript 1-3), CONIN$ and CONOUT$, in any case, alone or before an extension and with
+// spaces before the dot.
+bool IsDeviceName(const std::wstring& name) {
+    std::wstring base = name.substr(0, name.find(L'.'));
+    base.erase(base.find_last_not_of(L' ') + 1);
+    for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
+        if (SameName(base, device)) return true;
+    }
+    if (base.size() != 4 ||
+        std::wstring(L"0123456789\u00B9\u00B2\u00B3").find(base[3]) == std::wstring::npos) {
+        return false;
+    }
+    std::wstring family = base.substr(0, 3);
+    return SameName(family, L"COM") || SameName(family, L"LPT");
 }
 
 // The number an archived file was saved for: its name after the last "-", cut at the last ".".
@@ -95,8 +108,16 @@ bool ArchiveFolder(const std::wstring& archiveRoot, const StudentRecord& record,
                    std::wstring& folder) {
     std::wstring name = record.grade_name;
     if (!record.class_name.empty()) name += L"-" + record.class_name;
-    if (name.find_first_of(L"\\/:") != std::wstring::npos || OnlyDotsAndSpaces(name)) return false;
-    folder = archiveRoot + L"\\" + Escape(name, L"%<>\"|?*");
+    if (name.empty()) return false;
+    // Only characters of the name become "%XX", and "%" always does: every folder name reads
+    // back as one name. "-" stays, as it always has in these folder names.
+    std::wstring escaped = Escape(name, L"%<>:\"/\\|?*");
+    // A device name would reach the device, and Windows drops a final dot or space (so that
+    // "g." would share the folder of "g"): their first or last character is written as code.
+    if (IsDeviceName(name)) escaped.replace(0, 1, CodeOf(escaped[0]));
+    wchar_t last = escaped.back();
+    if (last == L'.' || last == L' ') escaped.replace(escaped.size() - 1, 1, CodeOf(last));
+    folder = archiveRoot + L"\\" + escaped;
     return true;
 }
 

@@ -11,9 +11,11 @@
 std::wstring ArchivedNumber(const std::wstring& fileNumber);
 
 // Folder of the local archive for a student: root\grade-class, or root\grade when the class is
-// empty (an empty grade gives root\-class). Returns false when that name could leave the root
-// or point at it: it holds "\", "/" or ":", or is made only of dots and spaces. Other
-// characters Windows forbids, and "%", are written as in ArchivedNumber.
+// empty (an empty grade gives root\-class). The name is written as ArchivedNumber writes a
+// number, "-" apart, and so are the first character of a device name ("CON" gives "%43ON",
+// also "nul.txt", "COM1") and a final dot or space ("g." gives "g%2E"): each name has a folder
+// of its own inside the root, and no name reaches a device. Returns false only for an empty
+// name (no grade and no class).
 bool ArchiveFolder(const std::wstring& archiveRoot, const StudentRecord& record,
                    std::wstring& folder);
 

@@ -4,6 +4,25 @@
 #include "uploader/service/requests.h"
 #include "uploader/service/studentlookup.h"
 
+namespace {
+
+// The text after the last "." of the file name, without the dot; false when it has none. A
+// dot in a folder name does not make an extension.
+bool ExtensionOf(const std::wstring& path, std::wstring& extension) {
+    size_t slash = path.find_last_of(L"\\/");
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    size_t dot = name.rfind(L'.');
+    if (dot == std::wstring::npos) return false;
+    extension = name.substr(dot + 1);
+    return true;
+}
+
+bool SameText(const std::wstring& a, const wchar_t* b) {
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
 std::wstring ArchiveRootOf(const std::wstring& programFolder) {
     return programFolder + L"已上传图片";
 }
@@ -38,12 +57,15 @@ std::string RegistrationPageUrl(const std::string& siteBase, const std::string& 
 }
 
 bool IsAcceptedPhotoPath(const std::wstring& path) {
-    // The extension belongs to the file name: a dot in a folder name does not make one.
-    size_t slash = path.find_last_of(L"\\/");
-    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    size_t dot = name.rfind(L'.');
-    if (dot == std::wstring::npos) return false;
-    std::wstring extension = name.substr(dot + 1);
-    return CompareStringOrdinal(extension.c_str(), static_cast<int>(extension.size()), L"lnk", 3,
-                                TRUE) != CSTR_EQUAL;
+    std::wstring extension;
+    return ExtensionOf(path, extension) && !SameText(extension, L"lnk");
+}
+
+bool IsPictureFile(const std::wstring& path) {
+    std::wstring extension;
+    if (!ExtensionOf(path, extension)) return false;
+    for (const wchar_t* picture : {L"jpg", L"jpeg", L"png", L"bmp", L"gif"}) {
+        if (SameText(extension, picture)) return true;
+    }
+    return false;
 }

@@ -36,3 +36,8 @@ std::string RegistrationPageUrl(const std::string& siteBase, const std::string& 
 // Whether the file dialog's choice may be used as a photo: false when its file name has no
 // extension or the extension is "lnk" (any case), true for every other extension.
 bool IsAcceptedPhotoPath(const std::wstring& path);
+
+// Whether the shell may be asked to open the file as a picture: its extension is jpg, jpeg,
+// png, bmp or gif (any case). The tool runs elevated, so a file of any other type (a script, an
+// HTML application) must never be opened however well it decodes.
+bool IsPictureFile(const std::wstring& path);

@@ -11,6 +11,10 @@
 
 namespace {
 
+// A real configuration holds a few hundred bytes; anything past this is not one, and reading
+// it whole could exhaust the 32-bit process.
+constexpr size_t kMaxConfigBytes = 1 << 20;
+
 bool IsOn(const std::wstring& text) {
     size_t first = text.find_first_not_of(L" \t\r\n");
     if (first == std::wstring::npos) return false;
@@ -25,7 +29,7 @@ bool ReadServiceBase(const std::wstring& programFolder, std::string& serviceBase
     serviceBase.clear();
     verifyServers = false;
     std::vector<char> bytes;
-    if (!ReadWholeFile(programFolder + L"config.xml", bytes)) return false;
+    if (!ReadWholeFile(programFolder + L"config.xml", kMaxConfigBytes, bytes)) return false;
 
     std::wstring text(bytes.size() / 2, L'\0');
     for (size_t i = 0; i < text.size(); ++i) {

@@ -19,7 +19,8 @@ public:
 
     UINT GetClassStyle() const override;
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
-    // Escape does nothing; Enter (the default button) and Tab keep the framework's handling.
+    // Escape does nothing; Enter (the skin's default button, which only the login window has)
+    // and Tab keep the framework's handling.
     LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
     void OnFinalMessage(HWND hWnd) override;
 

@@ -124,7 +124,15 @@ void CUploadWindow::SelectPicture() {
     photoPath.clear();
     m_shownPhoto.clear();
     std::wstring chosen;
-    if (!AskForPhoto(m_hWnd, chosen)) {
+    m_choosingPhoto = true;
+    bool answered = AskForPhoto(m_hWnd, chosen);
+    m_choosingPhoto = false;
+    if (m_closeAfterChoice) {
+        // The window was asked to close while the dialog ran: close now, choose nothing.
+        PostMessage(WM_CLOSE);
+        return;
+    }
+    if (!answered) {
         if (m_preview) m_preview->SetImage(nullptr);
         return;
     }
@@ -134,10 +142,10 @@ void CUploadWindow::SelectPicture() {
     }
     // Kept even when it cannot be shown: the upload then reports the failure.
     photoPath = chosen;
-    auto image = std::make_unique<Gdiplus::Image>(chosen.c_str());
-    if (image->GetLastStatus() != Gdiplus::Ok || image->GetFlags() == 0) return;
+    std::unique_ptr<Gdiplus::Bitmap> picture = LoadPreviewPicture(chosen);
+    if (!picture) return;
     m_shownPhoto = chosen;
-    if (m_preview) m_preview->SetImage(std::move(image));
+    if (m_preview) m_preview->SetImage(std::move(picture));
 }
 
 void CUploadWindow::StartUpload() {
@@ -163,7 +171,7 @@ void CUploadWindow::OpenRegistrationPage() {
 }
 
 void CUploadWindow::OpenPhoto() {
-    if (m_shownPhoto.empty()) return;
+    if (m_shownPhoto.empty() || !IsPictureFile(m_shownPhoto)) return;
     ::ShellExecuteW(m_hWnd, L"open", m_shownPhoto.c_str(), nullptr, nullptr, SW_SHOW);
 }
 
@@ -206,6 +214,13 @@ void CUploadWindow::OnWorkerDone(WPARAM result) {
 }
 
 LRESULT CUploadWindow::OnClose(UINT, WPARAM, LPARAM, BOOL& bHandled) {
+    // The dialog's own loop delivers the close; the selection code below it still runs on
+    // this window, so the window stays until the dialog has returned.
+    if (m_choosingPhoto) {
+        m_closeAfterChoice = true;
+        bHandled = TRUE;
+        return 0;
+    }
     m_worker.Stop(flags);
     bHandled = FALSE;
     return 0;

@@ -26,7 +26,8 @@ protected:
     std::wstring GetSkinFile() override { return L"upload.xml"; }
     // Builds the skin and the preview child; -1 when either fails.
     LRESULT OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
-    // Aborts and waits for a running upload.
+    // Aborts and waits for a running upload; while the file dialog runs, only notes the close
+    // for the moment it returns.
     LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
     // Destroys the preview and ends the program.
     LRESULT OnDestroy(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
@@ -55,6 +56,9 @@ private:
     // loaded. photoPath (the context's) is what an upload sends.
     std::wstring m_shownPhoto;
     CWorkerThread m_worker;
+    // The file dialog runs; a close that arrives meanwhile waits for it.
+    bool m_choosingPhoto = false;
+    bool m_closeAfterChoice = false;
 
     CControlUI* m_closeBtn = nullptr;
     CControlUI* m_minBtn = nullptr;
