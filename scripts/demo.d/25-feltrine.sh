@@ -22,6 +22,18 @@ printf '<?xml version="1.0" encoding="UTF-16"?>\r\n<config>\r\n  <SSOUrlBase>%s<
 convert -size 1500x2000 gradient:'#dfe9f3'-'#9fb8cf' -fill '#f2d4b8' -draw 'circle 750,760 750,420' \
   -fill '#35506b' -draw 'ellipse 750,2000 560,700 180,360' "$photos/zhang.png"
 
+requested() {  # requested <path> <n>: until the simulator has seen n requests to path
+  python3 - "$base/_sim/requests" "$1" "$2" <<'PY'
+import json, sys, time, urllib.request
+deadline = time.time() + 20
+while time.time() < deadline:
+    requests = json.load(urllib.request.urlopen(sys.argv[1]))["requests"]
+    if sum(r["path"].split("?")[0] == sys.argv[2] for r in requests) >= int(sys.argv[3]):
+        sys.exit(0)
+    time.sleep(0.1)
+sys.exit("no %s request to %s in time" % (sys.argv[3], sys.argv[2]))
+PY
+}
 drive() { "$NT_ROOT/scripts/wine-run" "$NT_BUILD/tools/windriver.exe" "$@"; }
 shot() { drive shot "$1" "$(winpath "$NT_DEMO_OUT/$2")"; echo "  saved $NT_DEMO_OUT/$2"; }
 login=UIMainFrame_quorbel_ZEV
@@ -37,7 +49,8 @@ drive type $login lihua
 drive key $login tab
 drive type $login Pass12
 drive key $login enter
-sleep 1
+requested /sso/authorize 1
+drive steady $login
 echo "signing in with a wrong password:"
 shot $login feltrine-2-failed-sign-in.png
 
@@ -52,22 +65,23 @@ echo "signed in as lihua; the upload window took over"
 drive type $upload A123
 drive click $upload 488 167
 drive dialog $upload "$(winpath "$photos/zhang.png")"
-sleep 1
+drive steady $upload
 echo "student A123 found, photo chosen:"
 shot $upload feltrine-3-preview.png
 
 sim fault '{"path": "/second/api/Ef/upload", "kind": "hang"}'
 drive click $upload 488 350
-sleep 2
+requested /second/api/Ef/upload 1
 echo "uploading while the second archive server keeps quiet:"
 shot $upload feltrine-4-progress.png
 sim reset
-sleep 1
+drive steady $upload
 echo "the server dropped the request:"
 shot $upload feltrine-5-failed-upload.png
 
 drive click $upload 488 350
-sleep 2
+requested /second/api/Ef/upload 1
+drive steady $upload
 echo "uploaded again:"
 shot $upload feltrine-6-success.png
 

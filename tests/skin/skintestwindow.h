@@ -58,20 +58,3 @@ private:
 
 // Reads skins from the packaged test folder.
 void UseTestSkinFolder();
-
-// Runs the message loop until done() holds or about five seconds have passed; done()'s result.
-bool PumpUntil(const std::function<bool()>& done);
-// Runs the message loop for a short while so that input and paints settle.
-void Settle();
-// Real input, as the user gives it.
-void MoveMouse(POINT screen);
-void MouseButton(bool down);
-void Click(POINT screen);
-// Presses at from, drags to to and releases, as the user does. The system's move loop runs
-// inside this thread's message dispatch until the button is released, so the drag comes from
-// another thread.
-void DragThroughMoveLoop(POINT from, POINT to);
-void TypeText(const std::wstring& text);
-void PressKey(WORD vk);
-// The colour on the screen at that point, as 0xRRGGBB.
-DWORD ScreenPixel(POINT screen);

@@ -6,6 +6,9 @@
 #include <memory>
 
 #include "skin/skintestwindow.h"
+#include "support/messagepump.h"
+#include "support/pumpuntil.h"
+#include "support/realinput.h"
 
 namespace {
 
@@ -47,9 +50,6 @@ RECT RectInParent(HWND hWnd) {
 class SkinChildTest : public ::testing::Test {
 protected:
     void SetUp() override { UseTestSkinFolder(); }
-    void TearDown() override {
-        PumpUntil([] { return true; });
-    }
 
     // A skinned bar created the way the capture toolbars are: a hidden-size child, shown.
     std::unique_ptr<SkinTestWindow> Bar(const wchar_t* skin, int x, int y) {

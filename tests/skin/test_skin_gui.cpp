@@ -7,6 +7,9 @@
 #include <memory>
 
 #include "skin/skintestwindow.h"
+#include "support/messagepump.h"
+#include "support/pumpuntil.h"
+#include "support/realinput.h"
 
 namespace {
 
@@ -16,7 +19,6 @@ protected:
 
     void TearDown() override {
         if (window && ::IsWindow(window->GetHWND())) ::DestroyWindow(window->GetHWND());
-        PumpUntil([] { return true; });
         CPaintManagerUI::SetResourceZip(L"");
     }
 
@@ -455,22 +457,12 @@ TEST_F(SkinWindowTest, CaptionDoubleClickCanBeMadeToDoNothing) {
     // A window with the system's maximize box, as the product's are created.
     HWND hWnd = Open(L"window.xml", WS_OVERLAPPEDWINDOW);
     ASSERT_NE(hWnd, nullptr);
-    auto doubleClick = [] {
-        MoveMouse(POINT{150, 110});
-        INPUT input[4] = {};
-        for (int i = 0; i < 4; ++i) {
-            input[i].type = INPUT_MOUSE;
-            input[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
-        }
-        ::SendInput(4, input, sizeof(INPUT));
-        Settle();
-    };
-    doubleClick();
+    DoubleClick(POINT{150, 110});
     EXPECT_TRUE(::IsZoomed(hWnd));
     ::ShowWindow(hWnd, SW_RESTORE);
     Settle();
     window->ignoreCaptionDoubleClick = true;
-    doubleClick();
+    DoubleClick(POINT{150, 110});
     EXPECT_FALSE(::IsZoomed(hWnd));
     RECT rc;
     ::GetWindowRect(hWnd, &rc);

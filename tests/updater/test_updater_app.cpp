@@ -7,6 +7,8 @@
 #include "updater/imeclient.h"
 #include "updater/pendingreboot.h"
 #include "support/filebytes.h"
+#include "support/pumpuntil.h"
+#include "support/windowsearch.h"
 #include "support/scratchfolder.h"
 #include "support/simlane.h"
 #include "updater/testkit.h"
@@ -79,7 +81,7 @@ public:
         Kill();
         if (IsProgramRunning(Path())) {
             AskImeClientToExit();
-            for (int i = 0; i < 200 && IsProgramRunning(Path()); ++i) Sleep(50);
+            PumpMessagesUntil([this] { return !IsProgramRunning(Path()); }, kWaitLimitMs);
         }
     }
     StandInClient(const StandInClient&) = delete;
@@ -96,7 +98,8 @@ public:
         if (!CreateProcessW(Path().c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                             m_folder.c_str(), &si, &m_process))
             return false;
-        for (int i = 0; i < 400 && !FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr); ++i) Sleep(50);
+        PumpMessagesUntil([] { return FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr) != nullptr; },
+                          2 * kWaitLimitMs);
         return Running();
     }
     // Whether the process Start began has ended.
@@ -105,8 +108,7 @@ public:
     }
     // Whether a copy runs from the folder, waiting a while for one to appear.
     bool Running() const {
-        for (int i = 0; i < 400 && !IsProgramRunning(Path()); ++i) Sleep(50);
-        return IsProgramRunning(Path());
+        return PumpMessagesUntil([this] { return IsProgramRunning(Path()); }, 2 * kWaitLimitMs);
     }
     void Kill() {
         if (!m_process.hProcess) return;
@@ -289,9 +291,8 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     EXPECT_EQ(L"2.1.0", InstalledVersion());
     EXPECT_EQ(4u, ReadFileBytes(Folder() + L"test.dat").size());
     // The client was started again.
-    for (int i = 0; i < 400 && CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started") < 2;
-         ++i)
-        Sleep(50);
+    PumpUntil([&] { return CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started") >= 2; },
+              2 * kWaitLimitMs);
     EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
 }
 
@@ -383,7 +384,7 @@ TEST_F(UpdaterRun, ClientThatRefusesToExitIsAskedAgainUntilItIsGone) {
                                Folder().c_str(), &si, &pi));
     BoxDriver driver(pi.dwProcessId, {IDYES, IDOK, IDOK, IDNO});
     // The second 1010 box is up only after the first was answered; end the client then.
-    for (int i = 0; i < 2400 && driver.Seen().size() < 3; ++i) Sleep(50);
+    PumpUntil([&] { return driver.Seen().size() >= 3; }, 120000);
     m_client.Kill();
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 180000));
     driver.Stop();
@@ -413,12 +414,14 @@ public:
 
 bool MessageBoxUp() { return FindWindowW(L"#32770", L"Lumaveri升级程序") != nullptr; }
 
+// Waits on a helper thread, which cannot fail the test itself: what it finds is checked after.
+constexpr DWORD kHelperLimitMs = 30000;
+
 HWND FindOwnDialog() {
     HWND found = nullptr;
-    for (int i = 0; i < 600 && !found; ++i) {
-        found = FindWindowW(nullptr, L"Lumaveri在线升级程序");
-        if (!found) Sleep(50);
-    }
+    PumpMessagesUntil(
+        [&] { return (found = FindWindowW(nullptr, L"Lumaveri在线升级程序")) != nullptr; },
+        kHelperLimitMs);
     return found;
 }
 
@@ -541,7 +544,7 @@ TEST_F(DialogRun, EscapeWhileTheClientIsBeingClosedInstallsNothing) {
             auto* h = static_cast<Helper*>(p);
             HWND dlg = FindOwnDialog();
             // The whole package is in; the client refuses to go and box 1010 is up.
-            for (int i = 0; i < 1200 && h->driver->Seen().empty(); ++i) Sleep(50);
+            PumpMessagesUntil([h] { return !h->driver->Seen().empty(); }, 2 * kHelperLimitMs);
             PostMessageW(GetDlgItem(dlg, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
             return 0;
         }
@@ -579,25 +582,25 @@ TEST_F(DialogRun, EscapeCancelsWithoutAskingAndTheButtonAsksFirst) {
                 auto* h = static_cast<Helper*>(p);
                 HWND dlg = FindOwnDialog();
                 // Wait until the worker hangs in the download.
-                for (int i = 0; i < 600; ++i) {
-                    bool asked = false;
-                    for (const auto& r : h->test->m_lane.Requests())
-                        asked = asked || r.path.find("core.zip") != std::string::npos;
-                    if (asked) break;
-                    Sleep(50);
-                }
+                PumpMessagesUntil(
+                    [h] {
+                        for (const auto& r : h->test->m_lane.Requests())
+                            if (r.path.find("core.zip") != std::string::npos) return true;
+                        return false;
+                    },
+                    kHelperLimitMs);
                 if (h->viaEscape) {
                     PostMessageW(GetDlgItem(dlg, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
                 } else {
                     PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                    for (int i = 0; i < 600 && h->driver->Seen().size() < 1; ++i) Sleep(50);
-                    // The second click only once the first question is gone.
-                    for (int i = 0; i < 600 && MessageBoxUp(); ++i) Sleep(50);
+                    // The second click only once the first question is answered and gone.
+                    PumpMessagesUntil([h] { return !h->driver->Seen().empty() && !MessageBoxUp(); },
+                                      kHelperLimitMs);
                     PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
                 }
                 // Let the hanging request go once the cancel is in, so that the worker's next
                 // check sees it.
-                for (int i = 0; i < 600 && !h->dialog->Cancelled(); ++i) Sleep(50);
+                PumpMessagesUntil([h] { return h->dialog->Cancelled(); }, kHelperLimitMs);
                 h->test->m_lane.Reset();
                 return 0;
             }
@@ -636,10 +639,9 @@ TEST_F(DialogRun, StatusLineIsPaintedCentredWhereTheHiddenControlSits) {
         static DWORD WINAPI Run(void* p) {
             auto* probe = static_cast<Probe*>(p);
             HWND box = nullptr;
-            for (int i = 0; i < 1200 && !box; ++i) {
-                box = FindWindowW(L"#32770", L"Lumaveri升级程序");
-                if (!box) Sleep(50);
-            }
+            PumpMessagesUntil(
+                [&] { return (box = FindWindowW(L"#32770", L"Lumaveri升级程序")) != nullptr; },
+                2 * kHelperLimitMs);
             HWND dlg = FindWindowW(nullptr, L"Lumaveri在线升级程序");
             if (!box || !dlg) return 0;
             RECT boxRect{};
@@ -648,7 +650,9 @@ TEST_F(DialogRun, StatusLineIsPaintedCentredWhereTheHiddenControlSits) {
                          GetSystemMetrics(SM_CXSCREEN) - (boxRect.right - boxRect.left),
                          GetSystemMetrics(SM_CYSCREEN) - (boxRect.bottom - boxRect.top), 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            Sleep(500);
+            // What the box uncovered is painted again before the pixels are read.
+            WindowThreadCaughtUp(dlg, kHelperLimitMs);
+            RedrawWindow(dlg, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
             HWND status = GetDlgItem(dlg, 1000);
             probe->hidden = !IsWindowVisible(status);
             RECT rc{};

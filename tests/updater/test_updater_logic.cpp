@@ -5,6 +5,7 @@
 #include "updater/imeclient.h"
 #include "updater/install.h"
 #include "support/filebytes.h"
+#include "support/pumpuntil.h"
 #include "support/scratchfolder.h"
 #include "updater/testkit.h"
 #include "updater/textformat.h"
@@ -407,8 +408,7 @@ TEST(UpdaterInstall, ShellStartsAProgramAndTheFolderItMadeCurrentIsGivenBack) {
     RemovePackage(package);
     EXPECT_FALSE(FileExists(package + L".DIR"));
     // The program is not waited for.
-    for (int i = 0; i < 200 && ReadFileBytes(program + L"shell.txt") != "started\r\n"; ++i)
-        Sleep(50);
+    PumpUntil([&] { return ReadFileBytes(program + L"shell.txt") == "started\r\n"; });
     EXPECT_EQ("started\r\n", ReadFileBytes(program + L"shell.txt"));
 }
 
@@ -423,7 +423,7 @@ TEST(UpdaterClient, FoundByFullPathAndAskedToExit) {
     ASSERT_TRUE(CreateProcessW(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr,
                                dir.Path().c_str(), &si, &pi));
     WaitForInputIdle(pi.hProcess, 30000);
-    for (int i = 0; i < 200 && !FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr); ++i) Sleep(50);
+    PumpUntil([] { return FindWindowW(L"QUORBEL_MAIN_WINDOW", nullptr) != nullptr; });
     EXPECT_TRUE(IsProgramRunning(exe));
     std::wstring upper = exe;
     CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));

@@ -4,6 +4,7 @@
 
 #include "common/util/ntstringconvert.h"
 #include "support/filebytes.h"
+#include "support/windowsearch.h"
 
 namespace testkit {
 
@@ -61,6 +62,9 @@ DWORD WINAPI BoxDriver::Thread(void* self) {
 
 namespace {
 
+// How long a box or the dialog may take to settle before the driver goes on regardless.
+constexpr DWORD kSetUpLimitMs = 5000;
+
 struct BoxSearch {
     DWORD processId;
     HWND found;
@@ -97,7 +101,8 @@ void BoxDriver::Run() {
         BoxSearch search{m_processId, nullptr};
         EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
         if (search.found && search.found != last) {
-            Sleep(100);  // let the box finish laying out its text
+            // The box has laid out its text once its thread is back in its loop.
+            WindowThreadCaughtUp(search.found, kSetUpLimitMs);
             BoxSeen seen;
             seen.text = BoxText(search.found);
             seen.hasYes = GetDlgItem(search.found, IDYES) != nullptr;
@@ -117,7 +122,9 @@ void BoxDriver::Run() {
                                  GetSystemMetrics(SM_CXSCREEN) - (box.right - box.left),
                                  GetSystemMetrics(SM_CYSCREEN) - (box.bottom - box.top), 0, 0,
                                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-                    Sleep(300);
+                    // What the box uncovered is painted again before the picture is taken.
+                    WindowThreadCaughtUp(dialog, kSetUpLimitMs);
+                    RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
                     SaveWindowBitmap(dialog, shot);
                 }
             }

@@ -11,6 +11,7 @@
 #include "common/util/ntstringconvert.h"
 #include "recorders.h"
 #include "support/filebytes.h"
+#include "support/pumpuntil.h"
 #include "support/simlane.h"
 #include "uploader/service/digest.h"
 #include "uploader/service/logintype.h"
@@ -336,7 +337,7 @@ TEST_F(LoginWorkerTest, ClosingDuringAHungSignInEndsQuietly) {
     login.password = "Pass1234";
     CWorkerThread worker;
     ASSERT_TRUE(worker.Start(&LoginWorker, &login, login.flags));
-    Sleep(500);
+    ASSERT_TRUE(PumpUntil([&] { return !sim.Requests().empty(); }));
     EXPECT_TRUE(worker.IsRunning());
     // A second click while the worker runs does nothing.
     EXPECT_FALSE(worker.Start(&LoginWorker, &login, login.flags));

@@ -15,6 +15,9 @@
 
 namespace {
 
+// How long a started copy may take to show its window.
+constexpr DWORD kStartLimitMs = 15000;
+
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
@@ -85,29 +88,22 @@ protected:
         return code;
     }
 
-    HWND WaitForWindow(const wchar_t* className, DWORD pid) {
-        HWND found = nullptr;
-        ui.PumpUntil([&] { return (found = FindAppWindow(className, pid)) != nullptr; }, 15000);
-        return found;
-    }
-
     void ClickClient(HWND hWnd, POINT client) {
         ClientToScreen(hWnd, &client);
-        ui.Click(client);
+        Click(client);
     }
 
     CSimLane sim{"feltrine-program"};
     CScratchFolder program{L"feltrine_program"};
     std::wstring folder;
     std::vector<UniqueHandle> started;
-    CUiDriver ui;
 };
 
 TEST_F(ProgramTest, SecondCopyShowsItsMessageAndLeavesTheFirstRunning) {
     DWORD firstPid = 0, secondPid = 0;
     HANDLE first = Start(L"", firstPid);
     ASSERT_NE(first, nullptr);
-    HWND login = WaitForWindow(L"UIMainFrame_quorbel_ZEV", firstPid);
+    HWND login = WaitForWindow(L"UIMainFrame_quorbel_ZEV", kStartLimitMs, firstPid);
     ASSERT_NE(login, nullptr);
     wchar_t title[64] = {};
     GetWindowTextW(login, title, 64);
@@ -115,7 +111,7 @@ TEST_F(ProgramTest, SecondCopyShowsItsMessageAndLeavesTheFirstRunning) {
 
     HANDLE second = Start(L"", secondPid);
     ASSERT_NE(second, nullptr);
-    HWND box = WaitForWindow(L"#32770", secondPid);
+    HWND box = WaitForWindow(L"#32770", kStartLimitMs, secondPid);
     ASSERT_NE(box, nullptr);
     GetWindowTextW(box, title, 64);
     EXPECT_STREQ(title, L"注意");
@@ -148,20 +144,20 @@ TEST_F(ProgramTest, DirectModeTakesTheQuotedTicketWhole) {
     DWORD pid = 0;
     HANDLE process = Start(L"\"ab c\" 1101075555", pid);
     ASSERT_NE(process, nullptr);
-    HWND upload = WaitForWindow(L"UIUploadFrame_quorbel_ZEV", pid);
+    HWND upload = WaitForWindow(L"UIUploadFrame_quorbel_ZEV", kStartLimitMs, pid);
     ASSERT_NE(upload, nullptr);
     EXPECT_TRUE(FileExists(folder + L"已上传图片"));
     SetForegroundWindow(upload);
-    ui.Settle(300);
+    Settle(300);
 
     // Selecting a photo first asks for the province of the ticket's account.
     ClickClient(upload, kNumberEdit);
-    ui.TypeText(L"A123");
+    TypeText(L"A123");
     ClickClient(upload, kSelectButton);
-    ASSERT_TRUE(ui.PumpUntil([&] { return !sim.Requests().empty(); }));
+    ASSERT_TRUE(PumpUntil([&] { return !sim.Requests().empty(); }));
     EXPECT_EQ(sim.Requests()[0].path, "/api/CheckLogin/getProviceIP?xsid=ab%20c&province_code=11");
 
-    ui.Settle(500);
+    Settle(500);
     ClickClient(upload, kCloseButton);
     EXPECT_EQ(ExitCode(process), 0u);
 }

@@ -5,6 +5,7 @@
 
 #include "common/util/ntstringconvert.h"
 #include "recorders.h"
+#include "support/pumpuntil.h"
 #include "support/simlane.h"
 #include "testfiles.h"
 #include "support/filebytes.h"
@@ -425,7 +426,7 @@ TEST_F(UploadWorkerTest, ClosingDuringAHungUploadEndsQuietly) {
     CWorkerThread worker;
     ASSERT_TRUE(worker.Start(&UploadWorker, &c, c.flags));
     // Wait until the upload is on the wire; the POST has no time-out of its own.
-    for (int i = 0; i < 200 && Posts().empty(); ++i) Sleep(50);
+    ASSERT_TRUE(PumpUntil([&] { return !Posts().empty(); }));
     ASSERT_EQ(Posts().size(), 1u);
     worker.Stop(c.flags);
     EXPECT_EQ(c.log.Entries(), (std::vector<std::wstring>{L"hint:", L"hint:"}));

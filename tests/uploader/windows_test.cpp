@@ -49,7 +49,7 @@ protected:
             while (HWND hWnd = FindAppWindow(name)) DestroyWindow(hWnd);
         }
         EXPECT_TRUE(sim.Reset());
-        ui.Settle();
+        Settle();
     }
 
     void WriteConfig(const std::wstring& xml) {
@@ -63,7 +63,7 @@ protected:
         window->CenterWindow();
         window->ShowWindow(true, true);
         SetForegroundWindow(hWnd);
-        ui.Settle(300);
+        Settle(300);
         return window;
     }
 
@@ -76,16 +76,15 @@ protected:
 
     // Replaces the text of an edit as a user does: click, erase, type.
     void Retype(CFeltrineWindow* window, const wchar_t* edit, const std::wstring& text) {
-        ui.Click(ControlCenter(window, edit));
-        ui.PressKey(VK_END);
-        for (size_t n = ControlText(window, edit).size(); n > 0; --n) ui.PressKey(VK_BACK);
-        ui.TypeText(text);
+        Click(ControlCenter(window, edit));
+        PressKey(VK_END);
+        for (size_t n = ControlText(window, edit).size(); n > 0; --n) PressKey(VK_BACK);
+        TypeText(text);
     }
 
     CSimLane sim;
     CScratchFolder program{L"feltrine_ui"};
     std::wstring folder;
-    CUiDriver ui;
 };
 
 using LoginWindowTest = FeltrineWindowTest;
@@ -94,20 +93,20 @@ TEST_F(LoginWindowTest, SignInButtonFollowsBothFields) {
     CLoginWindow* login = OpenLogin();
     ASSERT_NE(login, nullptr);
     EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
-    ui.Click(ControlCenter(login, L"UserName_edt"));
-    ui.TypeText(L"lihua");
+    Click(ControlCenter(login, L"UserName_edt"));
+    TypeText(L"lihua");
     EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
     // Tab moves on to the password.
-    ui.PressKey(VK_TAB);
-    ui.TypeText(L"P");
+    PressKey(VK_TAB);
+    TypeText(L"P");
     EXPECT_EQ(ControlText(login, L"Password_edt"), L"P");
     EXPECT_TRUE(ControlEnabled(login, L"login_btn"));
-    ui.PressKey(VK_BACK);
+    PressKey(VK_BACK);
     EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
     // A long pass phrase is taken whole.
     std::wstring phrase;
     for (int i = 0; i < 256; ++i) phrase += static_cast<wchar_t>(L'a' + i % 26);
-    ui.TypeText(phrase);
+    TypeText(phrase);
     EXPECT_EQ(ControlText(login, L"Password_edt"), phrase);
     EXPECT_TRUE(ControlEnabled(login, L"login_btn"));
 }
@@ -116,24 +115,24 @@ TEST_F(LoginWindowTest, EscapeAndCaptionDoubleClickChangeNothing) {
     CLoginWindow* login = OpenLogin();
     ASSERT_NE(login, nullptr);
     HWND hWnd = login->GetHWND();
-    ui.Click(ControlCenter(login, L"UserName_edt"));
-    ui.TypeText(L"lihua");
-    ui.PressKey(VK_ESCAPE);
-    ui.Click(ControlCenter(login, L"Password_edt"));
-    ui.TypeText(L"Pass");
-    ui.PressKey(VK_ESCAPE);
-    ui.Settle(300);
+    Click(ControlCenter(login, L"UserName_edt"));
+    TypeText(L"lihua");
+    PressKey(VK_ESCAPE);
+    Click(ControlCenter(login, L"Password_edt"));
+    TypeText(L"Pass");
+    PressKey(VK_ESCAPE);
+    Settle(300);
     ASSERT_TRUE(IsWindow(hWnd));
     EXPECT_EQ(ControlText(login, L"UserName_edt"), L"lihua");
     EXPECT_EQ(ControlText(login, L"Password_edt"), L"Pass");
 
     RECT before, after;
     GetWindowRect(hWnd, &before);
-    ui.DoubleClick(POINT{before.left + 120, before.top + 26});
+    DoubleClick(POINT{before.left + 120, before.top + 26});
     GetWindowRect(hWnd, &after);
     EXPECT_FALSE(IsZoomed(hWnd));
     EXPECT_TRUE(EqualRect(&before, &after));
-    EXPECT_FALSE(ui.QuitPosted());
+    EXPECT_FALSE(QuitPosted());
 }
 
 TEST_F(LoginWindowTest, EveryFailureShowsItsTextAndAllowsAnotherAttempt) {
@@ -166,34 +165,34 @@ TEST_F(LoginWindowTest, EveryFailureShowsItsTextAndAllowsAnotherAttempt) {
         Retype(login, L"UserName_edt", CNTStringConvert::AnsiToUnicode(c.user));
         Retype(login, L"Password_edt", CNTStringConvert::AnsiToUnicode(c.password));
         // Enter in a field signs in: the button is the window's default.
-        ui.PressKey(VK_RETURN);
-        ASSERT_TRUE(ui.PumpUntil([&] { return ControlEnabled(login, L"login_btn"); }));
+        PressKey(VK_RETURN);
+        ASSERT_TRUE(PumpUntil([&] { return ControlEnabled(login, L"login_btn"); }));
         EXPECT_EQ(ControlText(login, L"ExceptionHintLabel"), c.hint);
         EXPECT_EQ(FindAppWindow(kUploadClass), nullptr);
     }
-    EXPECT_FALSE(ui.QuitPosted());
+    EXPECT_FALSE(QuitPosted());
 }
 
 TEST_F(LoginWindowTest, AdministratorIsHandedToTheUploadWindow) {
     CLoginWindow* login = OpenLogin();
     ASSERT_NE(login, nullptr);
     HWND loginWnd = login->GetHWND();
-    ui.Click(ControlCenter(login, L"UserName_edt"));
-    ui.TypeText(L"lihua");
-    ui.PressKey(VK_TAB);
-    ui.TypeText(L"Pass1234");
-    ui.Click(ControlCenter(login, L"login_btn"));
-    ASSERT_TRUE(ui.PumpUntil([&] { return !IsWindow(loginWnd) && FindAppWindow(kUploadClass); }));
-    EXPECT_FALSE(ui.QuitPosted());
+    Click(ControlCenter(login, L"UserName_edt"));
+    TypeText(L"lihua");
+    PressKey(VK_TAB);
+    TypeText(L"Pass1234");
+    Click(ControlCenter(login, L"login_btn"));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(loginWnd) && FindAppWindow(kUploadClass); }));
+    EXPECT_FALSE(QuitPosted());
     EXPECT_TRUE(FileExists(folder + L"已上传图片"));
     EXPECT_EQ(sim.Requests().size(), 3u);
 
     // Closing the upload window ends the program.
     CFeltrineWindow* upload = WindowObject(FindAppWindow(kUploadClass));
     ASSERT_NE(upload, nullptr);
-    ui.Click(ControlCenter(upload, L"closebtn"));
-    ASSERT_TRUE(ui.PumpUntil([&] { return FindAppWindow(kUploadClass) == nullptr; }));
-    EXPECT_TRUE(ui.PumpUntil([&] { return ui.QuitPosted(); }, 1000));
+    Click(ControlCenter(upload, L"closebtn"));
+    ASSERT_TRUE(PumpUntil([&] { return FindAppWindow(kUploadClass) == nullptr; }));
+    EXPECT_TRUE(PumpUntil([&] { return QuitPosted(); }, 1000));
 }
 
 TEST_F(LoginWindowTest, ClosingDuringAHungSignInEndsWithoutUploadWindow) {
@@ -201,23 +200,23 @@ TEST_F(LoginWindowTest, ClosingDuringAHungSignInEndsWithoutUploadWindow) {
     CLoginWindow* login = OpenLogin();
     ASSERT_NE(login, nullptr);
     HWND loginWnd = login->GetHWND();
-    ui.Click(ControlCenter(login, L"UserName_edt"));
-    ui.TypeText(L"lihua");
-    ui.PressKey(VK_TAB);
-    ui.TypeText(L"Pass1234");
-    ui.PressKey(VK_RETURN);
-    ui.Settle(500);
+    Click(ControlCenter(login, L"UserName_edt"));
+    TypeText(L"lihua");
+    PressKey(VK_TAB);
+    TypeText(L"Pass1234");
+    PressKey(VK_RETURN);
+    Settle(500);
     ASSERT_TRUE(IsWindow(loginWnd));
     // Typing meanwhile does not offer a second attempt.
-    ui.TypeText(L"5");
+    TypeText(L"5");
     EXPECT_FALSE(ControlEnabled(login, L"login_btn"));
     EXPECT_EQ(GetClassLongPtrW(loginWnd, GCLP_HCURSOR),
               reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_WAIT)));
     // Well inside the 20-second time-out of the request: the close aborts it.
-    ui.Click(ControlCenter(login, L"closebtn"));
-    ASSERT_TRUE(ui.PumpUntil([&] { return !IsWindow(loginWnd); }, 8000));
-    EXPECT_TRUE(ui.PumpUntil([&] { return ui.QuitPosted(); }, 1000));
-    ui.Settle(300);
+    Click(ControlCenter(login, L"closebtn"));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(loginWnd); }, 8000));
+    EXPECT_TRUE(PumpUntil([&] { return QuitPosted(); }, 1000));
+    Settle(300);
     EXPECT_EQ(FindAppWindow(kUploadClass), nullptr);
 }
 
@@ -256,11 +255,11 @@ protected:
     // Clicks a selection button with the dialog answered by `path` (cancelled when empty);
     // true when the dialog came up.
     bool Choose(CUploadWindow* window, const wchar_t* button, const std::wstring& path) {
-        CDialogAnswer answer(path);
-        ui.Click(ControlCenter(window, button));
-        ui.PumpUntil([&] { return answer.Answered(); }, 5000);
-        ui.Settle(400);
-        return answer.Answered();
+        DialogAnswer answer({path});
+        Click(ControlCenter(window, button));
+        PumpMessagesUntil([&] { return answer.Answered() > 0; }, 5000);
+        Settle(400);
+        return answer.Answered() > 0;
     }
 
     // Screen colour at a point of the preview's client area.
@@ -282,20 +281,20 @@ TEST_F(UploadWindowTest, PhotoButtonsFollowTheNumber) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
     for (const wchar_t* name : kPhotoButtons) EXPECT_FALSE(ControlEnabled(upload, name)) << name;
-    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
-    ui.TypeText(L"A");
+    Click(ControlCenter(upload, L"Archives_id_edt"));
+    TypeText(L"A");
     for (const wchar_t* name : kPhotoButtons) EXPECT_TRUE(ControlEnabled(upload, name)) << name;
-    ui.PressKey(VK_BACK);
+    PressKey(VK_BACK);
     for (const wchar_t* name : kPhotoButtons) EXPECT_FALSE(ControlEnabled(upload, name)) << name;
-    ui.PressKey(VK_ESCAPE);
+    PressKey(VK_ESCAPE);
     EXPECT_TRUE(IsWindow(upload->GetHWND()));
 }
 
 TEST_F(UploadWindowTest, PreviewFitsThePhotoIntoItsSquare) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
-    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
-    ui.TypeText(L"A123");
+    Click(ControlCenter(upload, L"Archives_id_edt"));
+    TypeText(L"A123");
     std::wstring wide = Photo(L"wide.png", 440, 220);
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", wide));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintAID"), L"");
@@ -306,7 +305,7 @@ TEST_F(UploadWindowTest, PreviewFitsThePhotoIntoItsSquare) {
     EXPECT_EQ(shown->GetHeight(), 110u);
     EXPECT_TRUE(DeleteFileW(wide.c_str()));
     InvalidateRect(upload->Preview()->GetHWND(), nullptr, FALSE);
-    ui.Settle();
+    Settle();
     std::vector<SimRecord> sent = sim.Requests();
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].path, "/api/CheckLogin/getProviceIP?xsid=XS7f3a9c01lihua&province_code=44");
@@ -333,8 +332,8 @@ TEST_F(UploadWindowTest, PreviewFitsThePhotoIntoItsSquare) {
 TEST_F(UploadWindowTest, RefusedAndUnloadableChoicesAndCancel) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
-    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
-    ui.TypeText(L"A123");
+    Click(ControlCenter(upload, L"Archives_id_edt"));
+    TypeText(L"A123");
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"wide.png", 440, 220)));
     std::wstring shortcut = photos.Path() + L"\\wide.lnk";
     ASSERT_TRUE(WriteFileBytes(shortcut, "L not really a shortcut"));
@@ -342,7 +341,7 @@ TEST_F(UploadWindowTest, RefusedAndUnloadableChoicesAndCancel) {
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kWrongPhotoType);
     EXPECT_NE(upload->Preview()->Image(), nullptr);
     // The refused choice left no photo to send.
-    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    Click(ControlCenter(upload, L"upload_pic_btn"));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), texts::kNoPhoto);
 
     // A file that is no picture keeps the old preview; sending it fails at the compression.
@@ -351,8 +350,8 @@ TEST_F(UploadWindowTest, RefusedAndUnloadableChoicesAndCancel) {
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", broken));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), L"");
     EXPECT_NE(upload->Preview()->Image(), nullptr);
-    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
-    ASSERT_TRUE(ui.PumpUntil(
+    Click(ControlCenter(upload, L"upload_pic_btn"));
+    ASSERT_TRUE(PumpUntil(
         [&] { return ControlText(upload, L"upload_pic_btn") == texts::kUploadAgainButton; }));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kUploadFailed);
 
@@ -360,15 +359,15 @@ TEST_F(UploadWindowTest, RefusedAndUnloadableChoicesAndCancel) {
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", std::wstring()));
     EXPECT_EQ(upload->Preview()->Image(), nullptr);
     EXPECT_EQ(PreviewPixel(upload, 110, 110), kPreviewGround);
-    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    Click(ControlCenter(upload, L"upload_pic_btn"));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintPic"), texts::kNoPhoto);
 }
 
 TEST_F(UploadWindowTest, LookupFailureStopsBeforeTheDialog) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
-    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
-    ui.TypeText(L"B456");
+    Click(ControlCenter(upload, L"Archives_id_edt"));
+    TypeText(L"B456");
     EXPECT_FALSE(Choose(upload, L"select_pic_btn", L"C:\\never.png"));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintAID"), texts::kNotOwnStudent);
     EXPECT_EQ(GetClassLongPtrW(upload->GetHWND(), GCLP_HCURSOR),
@@ -378,13 +377,13 @@ TEST_F(UploadWindowTest, LookupFailureStopsBeforeTheDialog) {
 TEST_F(UploadWindowTest, UploadSucceedsAndArchivesThePhoto) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
-    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
-    ui.TypeText(L"A123");
+    Click(ControlCenter(upload, L"Archives_id_edt"));
+    TypeText(L"A123");
     std::wstring photo = Photo(L"li.png", 1600, 1200);
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", photo));
     ASSERT_TRUE(sim.Reset());
-    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
-    ASSERT_TRUE(ui.PumpUntil(
+    Click(ControlCenter(upload, L"upload_pic_btn"));
+    ASSERT_TRUE(PumpUntil(
         [&] { return ControlText(upload, L"SuccessUploadHint") == texts::kUploadSucceeded; }));
     EXPECT_EQ(ControlText(upload, L"upload_pic_btn"), texts::kUploadSucceeded);
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), L"");
@@ -404,8 +403,8 @@ TEST_F(UploadWindowTest, UploadSucceedsAndArchivesThePhoto) {
 
     // The next student's number and Enter: nothing is sent, the photo stays this student's.
     Retype(upload, L"Archives_id_edt", L"A124");
-    ui.PressKey(VK_RETURN);
-    ui.Settle(500);
+    PressKey(VK_RETURN);
+    Settle(500);
     EXPECT_EQ(sim.Requests().size(), 4u);
     EXPECT_EQ(ControlText(upload, L"SuccessUploadHint"), texts::kUploadSucceeded);
     EXPECT_EQ(ListNames(session.archiveRoot + L"\\三年级-2班"),
@@ -415,19 +414,19 @@ TEST_F(UploadWindowTest, UploadSucceedsAndArchivesThePhoto) {
 TEST_F(UploadWindowTest, ArchiveKeepsTheNumberThePhotoWasSentFor) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
-    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
-    ui.TypeText(L"A123");
+    Click(ControlCenter(upload, L"Archives_id_edt"));
+    TypeText(L"A123");
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"li.png", 400, 300)));
     ASSERT_TRUE(sim.Fault("/first/index.php", "hang"));
-    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    Click(ControlCenter(upload, L"upload_pic_btn"));
     // Lookups at the selection and again at the upload, then the photo to the first server.
-    ASSERT_TRUE(ui.PumpUntil([&] { return sim.Requests().size() == 5u; }));
+    ASSERT_TRUE(PumpUntil([&] { return sim.Requests().size() == 5u; }));
     // The number is edited while the photo is on its way; the reset lets the first server drop
     // the request, and the second one accepts the photo.
     Retype(upload, L"Archives_id_edt", L"A124");
     for (const wchar_t* name : kPhotoButtons) EXPECT_FALSE(ControlEnabled(upload, name)) << name;
     ASSERT_TRUE(sim.Reset());
-    ASSERT_TRUE(ui.PumpUntil(
+    ASSERT_TRUE(PumpUntil(
         [&] { return ControlText(upload, L"SuccessUploadHint") == texts::kUploadSucceeded; }));
     EXPECT_EQ(ListNames(session.archiveRoot + L"\\三年级-2班"),
               std::vector<std::wstring>{L"li_CompPic-A123.jpg"});
@@ -436,12 +435,12 @@ TEST_F(UploadWindowTest, ArchiveKeepsTheNumberThePhotoWasSentFor) {
 TEST_F(UploadWindowTest, ServerRefusalOffersAnotherUpload) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
-    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
-    ui.TypeText(L"A123");
+    Click(ControlCenter(upload, L"Archives_id_edt"));
+    TypeText(L"A123");
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"li.png", 400, 300)));
     ASSERT_TRUE(sim.Fault("/second/api/Ef/upload", "refuse", "\"code\": 3"));
-    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
-    ASSERT_TRUE(ui.PumpUntil(
+    Click(ControlCenter(upload, L"upload_pic_btn"));
+    ASSERT_TRUE(PumpUntil(
         [&] { return ControlText(upload, L"upload_pic_btn") == texts::kUploadAgainButton; }));
     EXPECT_EQ(ControlText(upload, L"ExceptionHintUpload"), texts::kUploadFailed);
     EXPECT_EQ(ControlText(upload, L"SuccessUploadHint"), L"");
@@ -452,45 +451,43 @@ TEST_F(UploadWindowTest, CloseDuringTheFileDialogWaitsForIt) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
     HWND hWnd = upload->GetHWND();
-    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
-    ui.TypeText(L"A123");
+    Click(ControlCenter(upload, L"Archives_id_edt"));
+    TypeText(L"A123");
     std::wstring photo = Photo(L"li.png", 400, 300);
     // Another program closes the window while the dialog is open; then a photo is chosen.
     std::atomic<bool> outlived{false};
     std::atomic<bool> answered{false};
     std::thread other([&] {
-        DWORD start = GetTickCount();
-        while (!FindAppWindow(L"#32770") && GetTickCount() - start < 10000) Sleep(50);
+        PumpMessagesUntil([] { return FindAppWindow(L"#32770") != nullptr; }, kWaitLimitMs);
         SendMessageW(hWnd, WM_CLOSE, 0, 0);
         outlived = IsWindow(hWnd) != FALSE;
-        CDialogAnswer answer(photo);
-        while (!answer.Answered() && GetTickCount() - start < 20000) Sleep(50);
-        answered = answer.Answered();
+        DialogAnswer answer({photo});
+        answered = PumpMessagesUntil([&] { return answer.Answered() > 0; }, kWaitLimitMs);
     });
-    ui.Click(ControlCenter(upload, L"select_pic_btn"));
-    EXPECT_TRUE(ui.PumpUntil([&] { return !IsWindow(hWnd); }, 15000));
+    Click(ControlCenter(upload, L"select_pic_btn"));
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hWnd); }, 15000));
     other.join();
     EXPECT_TRUE(outlived);
     EXPECT_TRUE(answered);
-    EXPECT_TRUE(ui.PumpUntil([&] { return ui.QuitPosted(); }, 1000));
+    EXPECT_TRUE(PumpUntil([&] { return QuitPosted(); }, 1000));
 }
 
 TEST_F(UploadWindowTest, ClosingDuringAHungUploadEndsWithoutVerdict) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
     HWND hWnd = upload->GetHWND();
-    ui.Click(ControlCenter(upload, L"Archives_id_edt"));
-    ui.TypeText(L"A123");
+    Click(ControlCenter(upload, L"Archives_id_edt"));
+    TypeText(L"A123");
     ASSERT_TRUE(Choose(upload, L"select_pic_btn", Photo(L"li.png", 800, 600)));
     ASSERT_TRUE(sim.Fault("/second/api/Ef/upload", "hang"));
-    ui.Click(ControlCenter(upload, L"upload_pic_btn"));
+    Click(ControlCenter(upload, L"upload_pic_btn"));
     for (const wchar_t* name : kPhotoButtons) EXPECT_FALSE(ControlEnabled(upload, name)) << name;
     // The whole form has gone out while the server keeps quiet.
     ASSERT_TRUE(
-        ui.PumpUntil([&] { return ControlText(upload, L"upload_pic_btn") == L"已完成:100%"; }));
-    ui.Click(ControlCenter(upload, L"closebtn"));
-    ASSERT_TRUE(ui.PumpUntil([&] { return !IsWindow(hWnd); }, 8000));
-    EXPECT_TRUE(ui.PumpUntil([&] { return ui.QuitPosted(); }, 1000));
+        PumpUntil([&] { return ControlText(upload, L"upload_pic_btn") == L"已完成:100%"; }));
+    Click(ControlCenter(upload, L"closebtn"));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(hWnd); }, 8000));
+    EXPECT_TRUE(PumpUntil([&] { return QuitPosted(); }, 1000));
     EXPECT_TRUE(ListNames(session.archiveRoot).empty());
     EXPECT_TRUE(FileExists(photos.Path() + L"\\li_CompPic.jpg"));
 }

@@ -5,109 +5,68 @@
 //   click  <class> <x> <y>       left click at a client point
 //   type   <class> <text>        types the text into the window's focused field
 //   key    <class> <name> [n]    presses enter, tab, escape or back, n times
-//   dialog <class> <path>        answers the open-file dialog that window opened with path
+//   dialog <class> <path>        answers the open-file dialog that window opened with path and
+//                                waits until the dialog has closed
+//   steady <class> [seconds]     until the window's picture has stayed the same for a moment
 //   shot   <class> <file.png>    saves a picture of the window with a margin around it
-// Exits 0 when done, 1 when the window (or dialog) did not turn up, 2 for a bad command line.
+// Exits 0 when done, 1 when the window (or dialog) did not turn up or did not do what was
+// waited for in time, 2 for a bad command line.
 #include <windows.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "common/util/ntimage.h"
+#include "support/dialogs.h"
+#include "support/messagepump.h"
+#include "support/realinput.h"
+#include "support/screenbitmap.h"
+#include "support/windowsearch.h"
 
 namespace {
 
 // Ground around the window in the saved picture.
 constexpr int kShotMargin = 16;
+// How long the window may take to come to the front, to take input or to set up its dialog.
+constexpr DWORD kAnswerLimitMs = 5000;
 
-struct Search {
-    const wchar_t* className;
-    HWND owner;
-    HWND found;
-};
+// How long the picture must stay the same to count as steady.
+constexpr DWORD kSteadyMs = 300;
 
-BOOL CALLBACK MatchWindow(HWND hWnd, LPARAM lParam) {
-    auto* s = reinterpret_cast<Search*>(lParam);
-    wchar_t name[128] = {};
-    GetClassNameW(hWnd, name, 128);
-    if (!IsWindowVisible(hWnd) || wcscmp(name, s->className) != 0) return TRUE;
-    if (s->owner && GetWindow(hWnd, GW_OWNER) != s->owner) return TRUE;
-    s->found = hWnd;
-    return FALSE;
-}
-
-HWND Find(const wchar_t* className, HWND owner = nullptr) {
-    Search s{className, owner, nullptr};
-    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-HWND WaitFor(const wchar_t* className, DWORD ms, HWND owner = nullptr) {
-    for (DWORD start = GetTickCount();; Sleep(100)) {
-        if (HWND hWnd = Find(className, owner)) return hWnd;
-        if (GetTickCount() - start > ms) return nullptr;
-    }
+bool WaitUntilSteady(HWND hWnd, DWORD limitMs) {
+    std::vector<DWORD> last;
+    DWORD lastChange = GetTickCount();
+    return PumpMessagesUntil(
+        [&] {
+            RECT rc;
+            GetWindowRect(hWnd, &rc);
+            ScreenBitmap grab(rc);
+            std::vector<DWORD> now = BitmapPixels(grab.Get());
+            if (now != last) {
+                last.swap(now);
+                lastChange = GetTickCount();
+                return false;
+            }
+            return GetTickCount() - lastChange >= kSteadyMs;
+        },
+        limitMs);
 }
 
 void Front(HWND hWnd) {
     SetForegroundWindow(hWnd);
-    Sleep(150);
-}
-
-void Send(INPUT input) { SendInput(1, &input, sizeof(input)); }
-
-void Click(HWND hWnd, int x, int y) {
-    POINT pt{x, y};
-    ClientToScreen(hWnd, &pt);
-    SetCursorPos(pt.x, pt.y);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = pt.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = pt.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    Send(input);
-    Sleep(120);
-    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    Send(input);
-    Sleep(60);
-    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    Send(input);
-    Sleep(200);
-}
-
-void Key(WORD vk, wchar_t unit) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = unit;
-    input.ki.dwFlags = unit ? KEYEVENTF_UNICODE : 0;
-    Send(input);
-    input.ki.dwFlags |= KEYEVENTF_KEYUP;
-    Send(input);
-    Sleep(30);
+    PumpMessagesUntil([hWnd] { return GetForegroundWindow() == hWnd; }, kAnswerLimitMs);
+    WindowThreadCaughtUp(hWnd, kAnswerLimitMs);
 }
 
 bool Shot(HWND hWnd, const wchar_t* file) {
     RECT rc;
     GetWindowRect(hWnd, &rc);
     InflateRect(&rc, kShotMargin, kShotMargin);
-    int width = rc.right - rc.left, height = rc.bottom - rc.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-    SelectObject(memory, old);
-    bool saved = false;
-    {
-        Gdiplus::Bitmap picture(bitmap, nullptr);
-        saved = NTSaveImageToFile(&picture, file, L"png", 100) != 0;
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return saved;
+    ScreenBitmap grab(rc);
+    Gdiplus::Bitmap picture(grab.Get(), nullptr);
+    return NTSaveImageToFile(&picture, file, L"png", 100) != 0;
 }
 
 WORD KeyCode(const std::wstring& name) {
@@ -122,14 +81,15 @@ int Run(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
     std::wstring command = argv[1];
     const wchar_t* className = argv[2];
-    DWORD seconds = argc > 3 && (command == L"wait" || command == L"gone") ? _wtoi(argv[3]) : 20;
+    const bool timed = command == L"wait" || command == L"gone" || command == L"steady";
+    DWORD seconds = argc > 3 && timed ? _wtoi(argv[3]) : 20;
     if (command == L"gone") {
-        for (DWORD start = GetTickCount(); Find(className); Sleep(100)) {
-            if (GetTickCount() - start > seconds * 1000) return 1;
-        }
-        return 0;
+        return PumpMessagesUntil([className] { return !FindVisibleWindow(className); },
+                                 seconds * 1000)
+                   ? 0
+                   : 1;
     }
-    HWND hWnd = WaitFor(className, seconds * 1000);
+    HWND hWnd = WaitForWindow(className, seconds * 1000);
     if (!hWnd) {
         std::fwprintf(stderr, L"windriver: no window of class %ls\n", className);
         return 1;
@@ -137,36 +97,30 @@ int Run(int argc, wchar_t** argv) {
     if (command == L"wait") return 0;
     if (command == L"click" && argc == 5) {
         Front(hWnd);
-        Click(hWnd, _wtoi(argv[3]), _wtoi(argv[4]));
-        return 0;
-    }
-    if (command == L"type" && argc == 4) {
+        POINT at{_wtoi(argv[3]), _wtoi(argv[4])};
+        ClientToScreen(hWnd, &at);
+        Click(at);
+    } else if (command == L"type" && argc == 4) {
         Front(hWnd);
-        for (const wchar_t* c = argv[3]; *c; ++c) Key(0, *c);
-        return 0;
-    }
-    if (command == L"key" && argc >= 4 && KeyCode(argv[3])) {
+        TypeText(argv[3]);
+    } else if (command == L"key" && argc >= 4 && KeyCode(argv[3])) {
         Front(hWnd);
-        for (int n = argc > 4 ? _wtoi(argv[4]) : 1; n > 0; --n) Key(KeyCode(argv[3]), 0);
-        return 0;
+        for (int n = argc > 4 ? _wtoi(argv[4]) : 1; n > 0; --n) PressKey(KeyCode(argv[3]));
+    } else if (command == L"dialog" && argc == 4) {
+        HWND dialog = WaitForWindow(L"#32770", seconds * 1000, 0, hWnd);
+        if (!dialog || !WindowThreadCaughtUp(dialog, kAnswerLimitMs) ||
+            !AnswerFileDialog(dialog, argv[3]))
+            return 1;
+        return PumpMessagesUntil([dialog] { return !IsWindow(dialog); }, kAnswerLimitMs) ? 0 : 1;
+    } else if (command == L"steady") {
+        return WaitUntilSteady(hWnd, seconds * 1000) ? 0 : 1;
+    } else if (command == L"shot" && argc == 4) {
+        return WindowThreadCaughtUp(hWnd, kAnswerLimitMs) && Shot(hWnd, argv[3]) ? 0 : 1;
+    } else {
+        return 2;
     }
-    if (command == L"dialog" && argc == 4) {
-        HWND dialog = WaitFor(L"#32770", 20000, hWnd);
-        if (!dialog) return 1;
-        Sleep(400);
-        // The name box: a combo box in the Explorer-style dialog, an edit in the old one.
-        HWND name = GetDlgItem(dialog, 0x47C);
-        if (!name) name = GetDlgItem(dialog, 0x480);
-        SetWindowTextW(name, argv[3]);
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-        return 0;
-    }
-    if (command == L"shot" && argc == 4) {
-        Sleep(300);
-        return Shot(hWnd, argv[3]) ? 0 : 1;
-    }
-    return 2;
+    // The window has taken the input (or closed on it) before the next command comes.
+    return WindowThreadCaughtUp(hWnd, kAnswerLimitMs) || !IsWindow(hWnd) ? 0 : 1;
 }
 
 }  // namespace

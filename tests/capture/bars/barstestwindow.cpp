@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "common/util/ntimage.h"
+#include "support/screenbitmap.h"
 
 template <class Bar>
 POINT Inspectable<Bar>::ScreenCenter(const wchar_t* name) {
@@ -52,18 +53,7 @@ void SaveScreenshot(const RECT& screen, const wchar_t* name) {
     std::wstring path = L"Z:";
     for (const char* c = binary; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
     path += std::wstring(L"\\tests\\") + name;
-    const int width = screen.right - screen.left, height = screen.bottom - screen.top;
-    HDC screenDC = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screenDC);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screenDC, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screenDC, screen.left, screen.top, SRCCOPY);
-    ::SelectObject(memory, old);
-    {
-        Gdiplus::Bitmap picture(bitmap, nullptr);
-        NTSaveImageToFile(&picture, path.c_str(), L"png", 100);
-    }
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screenDC);
+    ScreenBitmap grab(screen);
+    Gdiplus::Bitmap picture(grab.Get(), nullptr);
+    NTSaveImageToFile(&picture, path.c_str(), L"png", 100);
 }

@@ -12,7 +12,9 @@
 #include "common/skin/optionui.h"
 #include "common/skin/sliderui.h"
 #include "common/util/ntregedit.h"
-#include "skin/skintestwindow.h"
+#include "support/messagepump.h"
+#include "support/pumpuntil.h"
+#include "support/realinput.h"
 
 namespace {
 
@@ -71,7 +73,6 @@ protected:
 
     void TearDown() override {
         if (::IsWindow(parent.GetHWND())) ::DestroyWindow(parent.GetHWND());
-        PumpUntil([] { return true; });
         ClearSettings();
     }
 

@@ -12,7 +12,7 @@
 #include "capture/text/ccmtextobj.h"
 #include "capture/window/skinprobe.h"
 #include "common/util/ntregedit.h"
-#include "skin/skintestwindow.h"
+#include "support/screenbitmap.h"
 
 namespace {
 
@@ -54,18 +54,9 @@ protected:
     }
     // Pixels of the screen inside rc (screen coordinates) near rgb.
     static int CountOnScreen(const RECT& rc, DWORD rgb) {
-        const int width = rc.right - rc.left, height = rc.bottom - rc.top;
-        HDC screen = ::GetDC(nullptr);
-        HDC memory = ::CreateCompatibleDC(screen);
-        HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-        HGDIOBJ old = ::SelectObject(memory, bitmap);
-        ::BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY);
-        ::SelectObject(memory, old);
-        ::DeleteDC(memory);
-        ::ReleaseDC(nullptr, screen);
+        ScreenBitmap grab(rc);
         int count = 0;
-        for (DWORD pixel : BitmapPixels(bitmap)) count += Near(pixel, rgb);
-        ::DeleteObject(bitmap);
+        for (DWORD pixel : BitmapPixels(grab.Get())) count += Near(pixel, rgb);
         return count;
     }
     static int TextHeightTwips(CCMTextObj* text) {

@@ -12,7 +12,10 @@
 
 #include "capture/window/skinprobe.h"
 #include "common/util/ntimage.h"
-#include "skin/skintestwindow.h"
+#include "support/messagepump.h"
+#include "support/realinput.h"
+#include "support/screenbitmap.h"
+#include "support/windowsearch.h"
 
 namespace {
 
@@ -59,35 +62,11 @@ HWND ShowPage(const RECT& rc) {
     return page;
 }
 
-// Waits up to ten seconds for a top-level window of that class (or a child of parent).
-HWND WaitForWindow(HWND parent, const wchar_t* className) {
-    for (int i = 0; i < 200; ++i) {
-        HWND found = parent ? ::FindWindowExW(parent, nullptr, className, nullptr)
-                            : ::FindWindowW(className, nullptr);
-        if (found) return found;
-        Settle();
-    }
-    return nullptr;
-}
-
 // Saves what the screen shows as a PNG.
 bool SaveScreen(const std::wstring& path) {
-    int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
-    bool saved;
-    {
-        Gdiplus::Bitmap picture(bitmap, nullptr);
-        saved = NTSaveImageToFile(&picture, path.c_str(), L"png", 100) != 0;
-    }
-    ::DeleteObject(bitmap);
-    return saved;
+    ScreenBitmap grab(RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+    Gdiplus::Bitmap picture(grab.Get(), nullptr);
+    return NTSaveImageToFile(&picture, path.c_str(), L"png", 100) != 0;
 }
 
 class Script {
@@ -141,7 +120,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"cannot start the client\n");
         return 1;
     }
-    HWND capture = WaitForWindow(nullptr, L"CCMCaptureScreenWnd");
+    HWND capture = WaitForWindow(L"CCMCaptureScreenWnd", 10000);
     if (!capture) {
         std::fwprintf(stderr, L"no capture window appeared\n");
         return 1;

@@ -4,7 +4,6 @@
 
 #include "capture/capturemodule.h"
 #include "capture/glimter.h"
-#include "skin/skintestwindow.h"
 
 namespace {
 
@@ -14,12 +13,7 @@ LRESULT CALLBACK PatternProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         HDC dc = ::BeginPaint(hWnd, &ps);
         RECT rc;
         ::GetClientRect(hWnd, &rc);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = rc.right;
-        info.bmiHeader.biHeight = -rc.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = TopDownPixelsInfo(SIZE{rc.right, rc.bottom});
         std::vector<DWORD> pixels(static_cast<size_t>(rc.right) * rc.bottom);
         for (int y = 0; y < rc.bottom; ++y)
             for (int x = 0; x < rc.right; ++x)
@@ -37,29 +31,6 @@ std::wstring WindowsPath(const char* unixPath) {
     for (const char* c = unixPath ? unixPath : ""; *c; ++c)
         path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
     return path;
-}
-
-BOOL CALLBACK FindOwnDialog(HWND hWnd, LPARAM found) {
-    wchar_t cls[16] = {};
-    ::GetClassNameW(hWnd, cls, 16);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != ::GetCurrentProcessId() || std::wstring(cls) != L"#32770" ||
-        !::IsWindowVisible(hWnd))
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = hWnd;
-    return FALSE;
-}
-
-BOOL CALLBACK CollectText(HWND child, LPARAM text) {
-    wchar_t cls[16] = {};
-    ::GetClassNameW(child, cls, 16);
-    if (std::wstring(cls) == L"Static") {
-        wchar_t buffer[512] = {};
-        ::GetWindowTextW(child, buffer, 512);
-        *reinterpret_cast<std::wstring*>(text) += buffer;
-    }
-    return TRUE;
 }
 
 }  // namespace
@@ -121,56 +92,6 @@ LRESULT CALLBACK NotifyWindow::Proc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
     return ::DefWindowProcW(hWnd, msg, wParam, lParam);
 }
 
-DialogAnswer::DialogAnswer(std::vector<std::wstring> names) : m_names(std::move(names)) {
-    ::InitializeCriticalSection(&m_lock);
-    m_thread = std::thread([this] { Run(); });
-}
-
-DialogAnswer::~DialogAnswer() {
-    m_stop = true;
-    m_thread.join();
-    ::DeleteCriticalSection(&m_lock);
-}
-
-std::vector<std::wstring> DialogAnswer::MessageTexts() {
-    ::EnterCriticalSection(&m_lock);
-    std::vector<std::wstring> copy = m_messages;
-    ::LeaveCriticalSection(&m_lock);
-    return copy;
-}
-
-void DialogAnswer::Run() {
-    HWND last = nullptr;
-    size_t nextName = 0;
-    while (!m_stop) {
-        HWND dialog = nullptr;
-        ::EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&dialog));
-        if (!dialog || dialog == last) {
-            if (!dialog) last = nullptr;
-            ::Sleep(50);
-            continue;
-        }
-        ::Sleep(100);  // let the dialog finish its set-up
-        // The file name box: cmb13 in the explorer layout, edt1 in the old one.
-        HWND box = ::GetDlgItem(dialog, 0x47C);
-        if (!box) box = ::GetDlgItem(dialog, 0x480);
-        if (box) {
-            std::wstring name = nextName < m_names.size() ? m_names[nextName++] : std::wstring();
-            if (!name.empty())
-                ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
-            ::PostMessageW(dialog, WM_COMMAND, name.empty() ? IDCANCEL : IDOK, 0);
-        } else {
-            std::wstring text;
-            ::EnumChildWindows(dialog, CollectText, reinterpret_cast<LPARAM>(&text));
-            ::EnterCriticalSection(&m_lock);
-            m_messages.push_back(text);
-            ::LeaveCriticalSection(&m_lock);
-            ::PostMessageW(dialog, WM_COMMAND, ::GetDlgItem(dialog, IDYES) ? IDYES : IDOK, 0);
-        }
-        last = dialog;
-    }
-}
-
 CCMCaptureScreenWnd* Capture() { return CMGetCurrentCapture(); }
 
 int StartCapture(HWND notify) {
@@ -187,60 +108,6 @@ void EndCapture() {
 std::wstring BinaryDir() { return WindowsPath(std::getenv("NT_BINARY_DIR")) + L"\\"; }
 
 std::wstring DistSkinDir() { return BinaryDir() + L"dist\\skin\\"; }
-
-void Drag(POINT from, POINT to) {
-    MoveMouse(from);
-    MouseButton(true);
-    // Two steps, as a hand does, so both the start and the end of the move are seen.
-    MoveMouse(POINT{(from.x + to.x) / 2, (from.y + to.y) / 2});
-    MoveMouse(to);
-    MouseButton(false);
-}
-
-void RightClick(POINT screen) {
-    MoveMouse(screen);
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_MOUSE;
-    input[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    input[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    ::SendInput(2, input, sizeof(INPUT));
-    Settle();
-}
-
-void KeyCombo(WORD modifier, WORD key) {
-    INPUT input[4] = {};
-    for (INPUT& i : input) i.type = INPUT_KEYBOARD;
-    input[0].ki.wVk = modifier;
-    input[1].ki.wVk = key;
-    input[2].ki.wVk = key;
-    input[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    input[3].ki.wVk = modifier;
-    input[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(4, input, sizeof(INPUT));
-    Settle();
-}
-
-SIZE BitmapSize(HBITMAP bitmap) {
-    BITMAP info = {};
-    ::GetObjectW(bitmap, sizeof(info), &info);
-    return SIZE{info.bmWidth, info.bmHeight};
-}
-
-std::vector<DWORD> BitmapPixels(HBITMAP bitmap) {
-    SIZE size = BitmapSize(bitmap);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    std::vector<DWORD> pixels(static_cast<size_t>(size.cx) * size.cy);
-    HDC screen = ::GetDC(nullptr);
-    ::GetDIBits(screen, bitmap, 0, size.cy, pixels.data(), &info, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
-    for (DWORD& p : pixels) p &= 0xFFFFFF;
-    return pixels;
-}
 
 DWORD BitmapPixel(HBITMAP bitmap, int x, int y) {
     SIZE size = BitmapSize(bitmap);

@@ -2,13 +2,16 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "capture/ccmcapturescreenwnd.h"
 #include "capture/window/skinprobe.h"
+#include "support/dialoganswer.h"
+#include "support/messagepump.h"
+#include "support/pumpuntil.h"
+#include "support/realinput.h"
+#include "support/screenbitmap.h"
 
 // A top-level window showing a known pattern, so the frozen screen has pixels to check.
 class PatternWindow {
@@ -46,29 +49,6 @@ private:
     HWND m_hWnd = nullptr;
 };
 
-// Answers the modal dialogs of this process from a second thread, as a user would: a save
-// dialog gets the next name of the list typed and confirmed (an empty name cancels it); a
-// message box is answered Yes (or OK) and its text recorded.
-class DialogAnswer {
-public:
-    explicit DialogAnswer(std::vector<std::wstring> names);
-    ~DialogAnswer();
-    DialogAnswer(const DialogAnswer&) = delete;
-    DialogAnswer& operator=(const DialogAnswer&) = delete;
-
-    // Texts of the message boxes answered so far.
-    std::vector<std::wstring> MessageTexts();
-
-private:
-    void Run();
-    std::vector<std::wstring> m_names;
-    std::vector<std::wstring> m_messages;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_answered{0};
-    CRITICAL_SECTION m_lock;
-    std::thread m_thread;
-};
-
 // The running capture (null when none) and helpers on it.
 CCMCaptureScreenWnd* Capture();
 // Starts a capture for notify; the export's result.
@@ -80,16 +60,8 @@ std::wstring DistSkinDir();
 // The build's binary folder in Windows form with a trailing backslash.
 std::wstring BinaryDir();
 
-// Real input beyond tests/skin's helpers.
-void Drag(POINT from, POINT to);
-void RightClick(POINT screen);
-void KeyCombo(WORD modifier, WORD key);
-
 // A bitmap's pixel as 0xRRGGBB (top-down coordinates); 0xFFFFFFFF outside.
 DWORD BitmapPixel(HBITMAP bitmap, int x, int y);
-SIZE BitmapSize(HBITMAP bitmap);
-// The whole bitmap as top-down 0xRRGGBB rows.
-std::vector<DWORD> BitmapPixels(HBITMAP bitmap);
 
 #include <gtest/gtest.h>
 

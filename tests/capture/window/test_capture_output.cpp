@@ -8,7 +8,6 @@
 #include "capture/objects/ccmshapeobj.h"
 #include "capture/objects/ccmtooltable.h"
 #include "common/util/ntregedit.h"
-#include "skin/skintestwindow.h"
 #include "tests/util/testdir.h"
 
 namespace {
@@ -166,7 +165,8 @@ TEST_F(CaptureOutputTest, CompletionPutsExactlyTheSelectionOnTheClipboardAndNoti
     MouseButton(false);
     MouseButton(true);
     MouseButton(false);
-    PumpUntil([] { return false; });
+    PumpUntil([&] { return Capture() == nullptr && client.count > 0; });
+    PumpPending();  // a second notification would be queued by now
     EXPECT_EQ(Capture(), nullptr);
     EXPECT_EQ(client.count, 1);
     EXPECT_EQ(client.clipboardClosed, 1);
