@@ -57,7 +57,8 @@ CMBitmapPtr CCMCaptureScreenWnd::ComposeImage(const RECT& rc, bool allObjects,
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage = (width * height * 3 + 3) / 4 * 4;
+    // Every row is padded to a multiple of four bytes.
+    info.bmiHeader.biSizeImage = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
     info.bmiHeader.biXPelsPerMeter = info.bmiHeader.biYPelsPerMeter = 96;
     HDC screen = ::GetDC(nullptr);
     CMMemoryDCPtr imageDC(::CreateCompatibleDC(screen));

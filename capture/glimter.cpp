@@ -4,7 +4,7 @@
 #include "capture/capturegeometry.h"
 #include "capture/capturemodule.h"
 
-extern "C" int CaptureScreenToClipboard(HWND notifyWindow, UINT notifyMessage) {
+extern "C" int __cdecl CaptureScreenToClipboard(HWND notifyWindow, UINT notifyMessage) {
     RECT bounds = {};
     GetDisplaysBounds(&bounds);
     return CMStartCapture(bounds, notifyWindow, notifyMessage);

@@ -7,5 +7,6 @@
 // capture runs in the caller's message loop; on completion the picture is on the clipboard
 // (CF_BITMAP) and notifyMessage is posted to notifyWindow (wParam 0, lParam 0; a null window
 // receives it as a message to the calling thread).
-// Exported as "?CaptureScreenToClipboard@@YAHPAUHWND__@@I@Z" (the client's import) and plainly.
-extern "C" int CaptureScreenToClipboard(HWND notifyWindow, UINT notifyMessage);
+// Exported as "?CaptureScreenToClipboard@@YAHPAUHWND__@@I@Z" (the client's import) and plainly;
+// that name promises __cdecl, whatever the compiler's default.
+extern "C" int __cdecl CaptureScreenToClipboard(HWND notifyWindow, UINT notifyMessage);

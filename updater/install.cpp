@@ -82,8 +82,11 @@ std::wstring GetFileVersionText(const std::wstring& path) {
          {L"\\StringFileInfo\\040904b0\\FileVersion", L"\\StringFileInfo\\080404b0\\FileVersion"}) {
         void* value = nullptr;
         UINT len = 0;
-        if (VerQueryValueW(info.data(), key, &value, &len) && value && len > 0)
-            return std::wstring(static_cast<const wchar_t*>(value));
+        // len counts characters; a damaged resource need not end the text with a NUL.
+        if (VerQueryValueW(info.data(), key, &value, &len) && value && len > 0) {
+            const auto* text = static_cast<const wchar_t*>(value);
+            return std::wstring(text, wcsnlen(text, len));
+        }
     }
     return std::wstring();
 }

@@ -11,6 +11,10 @@
 
 namespace {
 
+// A version reply is a few kilobytes; a body past this is no reply of the service and is not
+// collected in memory (a 32-bit process has little of it to spare).
+constexpr size_t kMaxReplyBytes = 1 << 20;
+
 // jsoncpp reports some damage (nesting too deep) by throwing; that must not leave here.
 bool ParseJson(const std::string& text, Json::Value& root) {
     try {
@@ -84,6 +88,7 @@ bool RequestVersionInfo(const std::wstring& updateBase, const std::wstring& vers
         long got = request.Read(block, sizeof(block));
         if (got < 0) return false;
         if (got == 0) break;
+        if (static_cast<size_t>(got) > kMaxReplyBytes - body.size()) return false;
         body.append(block, static_cast<size_t>(got));
     }
     return true;

@@ -13,7 +13,8 @@ struct VersionOffer {
 };
 
 // Posts the installed version to the update service at updateBase and returns the reply body;
-// false when the address is unusable or the exchange could not be made or completed.
+// false when the address is unusable, the exchange could not be made or completed, or the body
+// runs past 1 MiB.
 bool RequestVersionInfo(const std::wstring& updateBase, const std::wstring& version,
                         std::string& body);
 

@@ -27,6 +27,9 @@ struct TNotifyUI {
     LPARAM lParam = 0;
     POINT ptMouse = {};
     DWORD dwTimestamp = 0;
+    // Set by a window that acted on the notification itself; the framework's own default
+    // handling (the window buttons) then leaves it alone.
+    bool bHandled = false;
 };
 
 // Receives the notifications of a window's controls.

@@ -49,12 +49,14 @@ void UIDrawBorder(HDC hdc, const RECT& rc, DWORD argb, int size, int round) {
         return;
     }
     Gdiplus::Graphics g(hdc);
-    Gdiplus::Pen pen{Gdiplus::Color(argb), static_cast<Gdiplus::REAL>(size)};
+    const auto penWidth = static_cast<Gdiplus::REAL>(size);
+    Gdiplus::Pen pen{Gdiplus::Color(argb), penWidth};
     // The stroke is centred on the path, so the path runs half a pen inside rc.
-    Gdiplus::REAL half = size / 2.0f;
-    Gdiplus::REAL x = rc.left + half, y = rc.top + half;
-    Gdiplus::REAL w = rc.right - rc.left - static_cast<Gdiplus::REAL>(size);
-    Gdiplus::REAL h = rc.bottom - rc.top - static_cast<Gdiplus::REAL>(size);
+    Gdiplus::REAL half = penWidth / 2;
+    Gdiplus::REAL x = static_cast<Gdiplus::REAL>(rc.left) + half;
+    Gdiplus::REAL y = static_cast<Gdiplus::REAL>(rc.top) + half;
+    Gdiplus::REAL w = static_cast<Gdiplus::REAL>(rc.right - rc.left) - penWidth;
+    Gdiplus::REAL h = static_cast<Gdiplus::REAL>(rc.bottom - rc.top) - penWidth;
     g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     Gdiplus::GraphicsPath path;

@@ -47,7 +47,7 @@ bool WindowImplBase::IsChildWindow() const {
 }
 
 void WindowImplBase::Notify(TNotifyUI& msg) {
-    if (msg.sType == kNotifyClick) OnClick(msg);
+    if (msg.sType == kNotifyClick && !msg.bHandled) OnClick(msg);
 }
 
 void WindowImplBase::OnClick(TNotifyUI& msg) {
@@ -90,8 +90,8 @@ LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             result = OnCreate(uMsg, wParam, lParam, handled);
             break;
         case WM_CLOSE: {
-            // Several closes queued at once (a close button handled by the window and by the
-            // base, say) are one request: a window that asks before closing asks once.
+            // Several closes queued at once (Escape and the close button in quick succession,
+            // say) are one request: a window that asks before closing asks once.
             DropQueuedCloses();
             result = OnClose(uMsg, wParam, lParam, handled);
             break;
@@ -118,10 +118,6 @@ LRESULT WindowImplBase::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             result = OnSize(uMsg, wParam, lParam, handled);
             break;
         case WM_SYSCOMMAND:
-            // A repeated minimize or maximize (button handled twice) changes nothing.
-            if (((wParam & 0xFFF0) == SC_MINIMIZE && ::IsIconic(m_hWnd)) ||
-                ((wParam & 0xFFF0) == SC_MAXIMIZE && ::IsZoomed(m_hWnd)))
-                return 0;
             result = OnSysCommand(uMsg, wParam, lParam, handled);
             break;
         default:

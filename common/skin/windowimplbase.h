@@ -30,7 +30,7 @@ public:
     HWND Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, const RECT& rc,
                 HMENU menu = nullptr);
 
-    // Default: a "click" goes to OnClick.
+    // Default: a "click" that no one marked handled goes to OnClick.
     void Notify(TNotifyUI& msg) override;
     // The window's message filter, the first one. Default: passes everything (the default keys
     // come after all filters, so a window that consumes Escape here keeps Enter and Tab).
@@ -48,8 +48,9 @@ protected:
     virtual std::wstring GetSkinFolder() = 0;
     virtual std::wstring GetSkinFile() = 0;
     // Default: a "click" on closebtn posts WM_CLOSE, on minbtn minimizes, on maxbtn/restorebtn
-    // maximizes/restores. A window that does the same itself acts once: queued WM_CLOSEs are
-    // handled as one, and minimizing or maximizing a window already in that state is ignored.
+    // maximizes/restores. A window that handles one of these itself in Notify marks the
+    // notification handled (msg.bHandled = true) and may still pass it on: it is not acted on
+    // twice.
     virtual void OnClick(TNotifyUI& msg);
     // Runs after the controls exist, before "windowinit" is sent.
     virtual void InitWindow() {}

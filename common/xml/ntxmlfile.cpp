@@ -21,6 +21,9 @@ const int kUTF16BE = 1201;
 const int kUTF32LE = 12000;
 const int kUTF32BE = 12001;
 const int kMaxMessageLen = 100;
+// Largest file read: its bytes, their copy and their UTF-16 form must each find room in one
+// piece of a 32-bit process's address space.
+const long long kMaxFileLen = 64LL << 20;
 
 // How the bytes of a file hold its characters.
 enum class Form { Bytes, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
@@ -359,8 +362,8 @@ bool CNTXMLParse::ReadTextFile(MCD_CSTR szFileName, MCD_STR& strDoc, MCD_STR* ps
         long long nFileLen = -1;
         if (_fseeki64(pFile, 0, SEEK_END) == 0) nFileLen = _ftelli64(pFile);
         std::string strBytes;
-        if (nFileLen < 0 || nFileLen >= INT_MAX || _fseeki64(pFile, 0, SEEK_SET) != 0) {
-            AddFileError(strReport, nFileLen >= INT_MAX ? ERROR_FILE_TOO_LARGE : GetLastError());
+        if (nFileLen < 0 || nFileLen > kMaxFileLen || _fseeki64(pFile, 0, SEEK_SET) != 0) {
+            AddFileError(strReport, nFileLen > kMaxFileLen ? ERROR_FILE_TOO_LARGE : GetLastError());
             bOk = false;
             nFileLen = 0;
         }

@@ -183,9 +183,10 @@ public:
     // Windows code page of an encoding name: 0 for empty, -1 when unknown, 65005 for "UTF-32".
     static int GetEncodingCodePage(MCD_CSTR pszEncoding);
 #ifdef _WIN32
-    // False when the file cannot be opened or read, or when characters could not be decoded
-    // (they are replaced); records in *pstrResult say what happened. Files of 16- or 32-bit units
-    // are told by their mark or, without one, by the NULs around their leading '<'.
+    // False when the file cannot be opened or read, is larger than 64 MiB, or when characters
+    // could not be decoded (they are replaced); records in *pstrResult say what happened. Files
+    // of 16- or 32-bit units are told by their mark or, without one, by the NULs around their
+    // leading '<'.
     static bool ReadTextFile(MCD_CSTR szFileName, MCD_STR& strDoc, MCD_STR* pstrResult = nullptr,
                              int* pnDocFlags = nullptr, MCD_STR* pstrEncoding = nullptr);
     // False when the file cannot be opened or written, or the text not converted (an existing

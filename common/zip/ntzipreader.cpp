@@ -78,7 +78,7 @@ bool CNTZipReader::Open(std::unique_ptr<CNTZipSource> source) {
     uint32_t cdSize = Le32(e + 12);
     uint32_t cdOffset = Le32(e + 16);
     uint64_t endOffset = size - tail + end;
-    if (static_cast<uint64_t>(cdOffset) + cdSize > endOffset) return false;
+    if (static_cast<uint64_t>(cdOffset) + cdSize > endOffset || cdSize > kMaxInMemory) return false;
 
     std::vector<unsigned char> cd(cdSize);
     if (cdSize != 0 && !source->ReadAt(cdOffset, cd.data(), cdSize)) return false;
@@ -159,8 +159,9 @@ bool CNTZipReader::Extract(size_t index, CNTZipSink& sink) {
 bool CNTZipReader::ExtractToMemory(size_t index, std::vector<unsigned char>& out) {
     out.clear();
     const NTZipEntry* entry = GetEntry(index);
-    if (!entry) return false;
+    if (!entry || entry->size > kMaxInMemory) return false;
     // The declared size bounds the output, so a lying header cannot exhaust memory.
+    out.reserve(entry->size);
     MemorySink sink(out, entry->size);
     return Extract(index, sink);
 }

@@ -14,6 +14,9 @@ class NT_API CNTZipReader {
 public:
     // Size of the blocks handed to a sink.
     static constexpr size_t kBlockSize = 16384;
+    // Largest entry ExtractToMemory takes (and largest central directory read): one block of
+    // more is not to be counted on in a 32-bit process.
+    static constexpr uint32_t kMaxInMemory = 64u << 20;
 
     CNTZipReader() = default;
     CNTZipReader(const CNTZipReader&) = delete;
@@ -21,7 +24,8 @@ public:
     CNTZipReader(CNTZipReader&&) = default;
     CNTZipReader& operator=(CNTZipReader&&) = default;
 
-    // Reads the central directory; false (and an empty reader) when it is missing or damaged.
+    // Reads the central directory; false (and an empty reader) when it is missing, damaged or
+    // larger than kMaxInMemory.
     bool Open(std::unique_ptr<CNTZipSource> source);
     void Close();
     bool IsOpen() const { return m_source != nullptr; }
@@ -37,7 +41,8 @@ public:
     // Inflates or copies the entry into the sink in blocks of kBlockSize and checks its size and
     // CRC-32; false for encrypted entries, unknown methods, damage, or a sink that refuses.
     bool Extract(size_t index, CNTZipSink& sink);
-    // Same, into memory; false as above (out is then unspecified).
+    // Same, into memory; false as above and for entries declared larger than kMaxInMemory (out
+    // is then unspecified).
     bool ExtractToMemory(size_t index, std::vector<unsigned char>& out);
 
 private:

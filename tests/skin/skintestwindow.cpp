@@ -3,8 +3,10 @@
 void SkinTestWindow::Notify(TNotifyUI& msg) {
     log.Notify(msg);
     if (handleWindowButtons && msg.sType == kNotifyClick && msg.pSender) {
-        if (msg.pSender->GetName() == L"closebtn") PostMessage(WM_CLOSE);
-        if (msg.pSender->GetName() == L"minbtn") SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+        const std::wstring& name = msg.pSender->GetName();
+        if (name == L"closebtn") ShowWindow(false, false);
+        if (name == L"minbtn") SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+        msg.bHandled = name == L"closebtn" || name == L"minbtn";
     }
     // The base closes on closebtn and answers nothing else the tests use.
     WindowImplBase::Notify(msg);

@@ -35,7 +35,8 @@ public:
 
     bool consumeEscape = false;
     bool ignoreCaptionDoubleClick = false;
-    // Posts WM_CLOSE for closebtn and minimizes for minbtn itself, then calls the base.
+    // Hides itself for closebtn (closes to the tray, as it were) and minimizes for minbtn,
+    // marks those clicks handled, then calls the base.
     bool handleWindowButtons = false;
     // Answers WM_CLOSE without closing (as a window that asks first).
     bool keepOpenOnClose = false;

@@ -351,6 +351,12 @@ TEST_F(VersionRequest, ErrorPagesAndDeadServers) {
     ASSERT_TRUE(RequestVersionInfo(m_lane.WideBase() + L"/update", L"1.0", body));
     VersionOffer offer;
     EXPECT_EQ(-1, ParseVersionReply(body, L"http://h", L"C:\\", offer));
+    // A body larger than any version reply is refused, not collected.
+    ASSERT_TRUE(
+        m_lane.Fault("{\"path\":\"/update/version/interfaces/version/getVersionInfo.htm\","
+                     "\"kind\":\"reply\",\"body\":\"" +
+                     std::string((1 << 20) + 1, 'x') + "\"}"));
+    EXPECT_FALSE(RequestVersionInfo(m_lane.WideBase() + L"/update", L"1.0", body));
     EXPECT_FALSE(RequestVersionInfo(L"http://127.0.0.1:1/update", L"1.0", body));
     EXPECT_FALSE(RequestVersionInfo(L"not an address", L"1.0", body));
     EXPECT_FALSE(RequestVersionInfo(L"", L"1.0", body));

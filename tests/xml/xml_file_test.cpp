@@ -207,6 +207,18 @@ TEST_F(XmlFile, FileErrors) {
     CNTXMLParse doc(L"<a/>");
     EXPECT_FALSE(doc.Save(Path(L"no\\such\\folder\\a.xml")));
     EXPECT_NE(std::wstring::npos, doc.GetResult().find(L" n=\"3\"/>"));
+    // A file too large to hold is refused before anything is read (a sparse file will do).
+    std::wstring strHuge = Path(L"huge.xml");
+    HANDLE hFile = CreateFileW(strHuge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    LARGE_INTEGER size;
+    size.QuadPart = (64LL << 20) + 1;
+    EXPECT_TRUE(SetFilePointerEx(hFile, size, nullptr, FILE_BEGIN) && SetEndOfFile(hFile));
+    CloseHandle(hFile);
+    EXPECT_FALSE(xml.Load(strHuge));
+    EXPECT_NE(std::wstring::npos, xml.GetResult().find(L" n=\"223\"/>"));  // file too large
+    DeleteFileW(strHuge.c_str());
 }
 
 TEST_F(XmlFile, ConversionLossIsReported) {

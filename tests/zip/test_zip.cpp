@@ -161,6 +161,12 @@ TEST(ZipReader, RefusesDamage) {
     broken[30 + 5 + 3] ^= 0x55;
     ASSERT_TRUE(reader.Open(std::make_unique<CNTZipMemorySource>(broken.data(), broken.size())));
     EXPECT_FALSE(reader.ExtractToMemory(0, out));
+    // A sound entry too large for one block of memory is refused there.
+    std::string huge =
+        ZipBuilder().Add("huge.bin", std::string(CNTZipReader::kMaxInMemory + 1, 'h')).Build();
+    ASSERT_TRUE(reader.Open(std::make_unique<CNTZipMemorySource>(huge.data(), huge.size())));
+    EXPECT_FALSE(reader.ExtractToMemory(0, out));
+    EXPECT_TRUE(out.empty());
 }
 
 TEST(ZipReader, UnixTimesFromTheExtraField) {

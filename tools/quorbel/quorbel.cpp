@@ -22,7 +22,8 @@ const char kCaptureExport[] = "?CaptureScreenToClipboard@@YAHPEAUHWND__@@I@Z";
 #else
 const char kCaptureExport[] = "?CaptureScreenToClipboard@@YAHPAUHWND__@@I@Z";
 #endif
-using CaptureFunction = int (*)(HWND, UINT);
+// "YA" in the name: a __cdecl function, as the pointer must be declared.
+using CaptureFunction = int(__cdecl*)(HWND, UINT);
 
 const UINT kCaptureDone = WM_APP + 1;
 const int kCaptureHotKey = 1;
