@@ -312,7 +312,7 @@ TEST(CaptureModule, CrosshairCursorDecoratedExportAndStartUpOnFirstCapture) {
     // by an unload.
     dll = ::LoadLibraryW(path.c_str());
     ASSERT_NE(dll, nullptr);
-    auto start = reinterpret_cast<int (*)(HWND, UINT)>(
+    auto start = reinterpret_cast<int(__cdecl*)(HWND, UINT)>(
         reinterpret_cast<void*>(::GetProcAddress(dll, "CaptureScreenToClipboard")));
     ASSERT_NE(start, nullptr);
     ASSERT_EQ(start(nullptr, 0), 1);
