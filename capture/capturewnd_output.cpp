@@ -60,23 +60,51 @@ CMBitmapPtr CCMCaptureScreenWnd::ComposeImage(const RECT& rc, bool allObjects,
     // Every row is padded to a multiple of four bytes.
     info.bmiHeader.biSizeImage = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
     info.bmiHeader.biXPelsPerMeter = info.bmiHeader.biYPelsPerMeter = 96;
-    HDC screen = ::GetDC(nullptr);
-    CMMemoryDCPtr imageDC(::CreateCompatibleDC(screen));
-    CMMemoryDCPtr drawDC(::CreateCompatibleDC(screen));
-    // Drawn in the snapshot's own format, which the copy from the snapshot and GDI+ handle
-    // fastest, and converted to the 24-bit result once at the end.
-    CMBitmapPtr drawing(::CreateCompatibleBitmap(screen, width, height));
-    ::ReleaseDC(nullptr, screen);
+    CMMemoryDCPtr imageDC(::CreateCompatibleDC(nullptr));
+    CMMemoryDCPtr drawDC(::CreateCompatibleDC(nullptr));
     void* bits = nullptr;
     CMBitmapPtr image(::CreateDIBSection(imageDC.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!image || !imageDC || !drawDC || !drawing) return nullptr;
+    if (!image || !imageDC || !drawDC) return nullptr;
+    // The whole picture is the scene the window keeps up to date for its repaints.
+    RECT client = rc, whole = {0, 0, m_rcWindow.right - m_rcWindow.left,
+                               m_rcWindow.bottom - m_rcWindow.top};
+    ::OffsetRect(&client, -m_rcWindow.left, -m_rcWindow.top);
+    RECT inside;
+    if (allObjects && !stop && ::IntersectRect(&inside, &client, &whole) &&
+        ::EqualRect(&inside, &client) && UpdateScene(client)) {
+        CMSelectBitmap selectScene(drawDC.get(), m_scene.get());
+        CMSelectBitmap selectImage(imageDC.get(), image.get());
+        ::BitBlt(imageDC.get(), 0, 0, width, height, drawDC.get(), client.left, client.top,
+                 SRCCOPY);
+        return image;
+    }
+    std::vector<CCMDrawObj*> drawn;
+    for (auto& object : m_objects) {
+        if (object.get() == stop) break;
+        if (!allObjects && IsMosaic(object.get())) continue;
+        const RECT bounds = object->GetBoundsRect();
+        if (::IntersectRect(&inside, &bounds, &rc)) drawn.push_back(object.get());
+    }
+    if (drawn.empty()) {  // the snapshot alone, as a mosaic over bare screen asks for it
+        CMSelectBitmap selectSnapshot(drawDC.get(), m_snapshot.get());
+        CMSelectBitmap selectImage(imageDC.get(), image.get());
+        ::BitBlt(imageDC.get(), 0, 0, width, height, drawDC.get(), client.left, client.top,
+                 SRCCOPY);
+        return image;
+    }
+    // Drawn in the snapshot's own format, which the copy from the snapshot and GDI+ handle
+    // fastest, and converted to the 24-bit result once at the end.
+    HDC screen = ::GetDC(nullptr);
+    CMBitmapPtr drawing(::CreateCompatibleBitmap(screen, width, height));
+    ::ReleaseDC(nullptr, screen);
+    if (!drawing) return nullptr;
     CMSelectBitmap selectDrawing(drawDC.get(), drawing.get());
     {
         // Released before drawing: a mosaic composes its own picture from the snapshot, and a
         // bitmap can be selected into one DC only.
         CMSelectBitmap selectSnapshot(imageDC.get(), m_snapshot.get());
-        ::BitBlt(drawDC.get(), 0, 0, width, height, imageDC.get(), rc.left - m_rcWindow.left,
-                 rc.top - m_rcWindow.top, SRCCOPY);
+        ::BitBlt(drawDC.get(), 0, 0, width, height, imageDC.get(), client.left, client.top,
+                 SRCCOPY);
     }
     {
         Gdiplus::Graphics graphics(drawDC.get());
@@ -85,11 +113,7 @@ CMBitmapPtr CCMCaptureScreenWnd::ComposeImage(const RECT& rc, bool allObjects,
                                     static_cast<Gdiplus::REAL>(-rc.top));
         Gdiplus::Rect clip(rc.left, rc.top, width, height);
         POINT origin{rc.left, rc.top};
-        for (auto& object : m_objects) {
-            if (object.get() == stop) break;
-            if (!allObjects && IsMosaic(object.get())) continue;
-            object->Draw(graphics, clip, origin);
-        }
+        for (CCMDrawObj* object : drawn) object->Draw(graphics, clip, origin);
     }
     CMSelectBitmap selectImage(imageDC.get(), image.get());
     ::BitBlt(imageDC.get(), 0, 0, width, height, drawDC.get(), 0, 0, SRCCOPY);

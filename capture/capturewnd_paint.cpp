@@ -86,12 +86,16 @@ void CCMCaptureScreenWnd::OnPaint() {
 void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
     CNTMemDC buffer(target, clip, 0xFFFFFF);
     if (!buffer.IsValid()) return;
-    // Shaded snapshot everywhere, the plain snapshot inside the selection.
+    // Shaded snapshot outside the selection, the annotated snapshot inside it.
     CopySnapshot(buffer, clip, m_dimmed ? m_dimmed.get() : m_snapshot.get(), clip);
     RECT inside, selection = m_rcSelection;
     ::OffsetRect(&selection, -m_rcWindow.left, -m_rcWindow.top);
-    if (::IntersectRect(&inside, &selection, &clip))
-        CopySnapshot(buffer, clip, m_snapshot.get(), inside);
+    if (::IntersectRect(&inside, &selection, &clip)) {
+        if (UpdateScene(inside))
+            CopySnapshot(buffer, clip, m_scene.get(), inside);
+        else
+            DrawScene(buffer, POINT{clip.left, clip.top}, inside);
+    }
     // Screen coordinates land at buffer = screen - window origin - clip origin.
     POINT origin{m_rcWindow.left + clip.left, m_rcWindow.top + clip.top};
     RECT screenClip = clip;
@@ -114,13 +118,6 @@ void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
                       m_rcSelection.top};
     if (!::IsRectEmpty(&m_rcSelection) && ::IntersectRect(&overlap, &labelArea, &screenClip))
         DrawSizeLabel(graphics, LabelFont(), m_rcSelection);
-
-    Gdiplus::Rect gdiClip = ToGdiplus(screenClip);
-    for (auto& object : m_objects) {
-        RECT bounds = object->GetBoundsRect();
-        if (::IntersectRect(&overlap, &bounds, &screenClip))
-            object->Draw(graphics, gdiClip, origin);
-    }
 
     if (!::IntersectRect(&overlap, &m_rcSelection, &screenClip) ||
         m_rcSelection.right - m_rcSelection.left < 4 ||
@@ -148,14 +145,76 @@ void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
     ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
 }
 
+void CCMCaptureScreenWnd::DrawScene(HDC dc, POINT dcOrigin, const RECT& clip) {
+    const int saved = ::SaveDC(dc);
+    // Text is drawn through GDI, so the clip is set on the DC, where GDI+ honours it as well.
+    ::IntersectClipRect(dc, clip.left - dcOrigin.x, clip.top - dcOrigin.y, clip.right - dcOrigin.x,
+                        clip.bottom - dcOrigin.y);
+    RECT part = clip;
+    ::OffsetRect(&part, -dcOrigin.x, -dcOrigin.y);
+    {
+        CMMemoryDCPtr source(::CreateCompatibleDC(dc));
+        if (source) {
+            CMSelectBitmap select(source.get(), m_snapshot.get());
+            ::BitBlt(dc, part.left, part.top, clip.right - clip.left, clip.bottom - clip.top,
+                     source.get(), clip.left, clip.top, SRCCOPY);
+        }
+    }
+    // Screen coordinates land at dc = screen - window origin - dcOrigin.
+    const POINT origin{m_rcWindow.left + dcOrigin.x, m_rcWindow.top + dcOrigin.y};
+    RECT screenClip = clip;
+    ::OffsetRect(&screenClip, m_rcWindow.left, m_rcWindow.top);
+    {
+        Gdiplus::Graphics graphics(dc);
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-origin.x),
+                                    static_cast<Gdiplus::REAL>(-origin.y));
+        const Gdiplus::Rect gdiClip = ToGdiplus(screenClip);
+        RECT overlap;
+        for (auto& object : m_objects) {
+            RECT bounds = object->GetBoundsRect();
+            if (::IntersectRect(&overlap, &bounds, &screenClip))
+                object->Draw(graphics, gdiClip, origin);
+        }
+    }
+    ::RestoreDC(dc, saved);
+}
+
+bool CCMCaptureScreenWnd::UpdateScene(const RECT& clip) {
+    if (!m_scene || !m_sceneStale) return false;
+    CMRegionPtr stale(::CreateRectRgnIndirect(&clip));
+    if (!stale || ::CombineRgn(stale.get(), stale.get(), m_sceneStale.get(), RGN_AND) == ERROR)
+        return false;
+    RECT box;
+    if (::GetRgnBox(stale.get(), &box) == NULLREGION) return true;
+    CMMemoryDCPtr dc(::CreateCompatibleDC(nullptr));
+    if (!dc) return false;
+    {
+        CMSelectBitmap select(dc.get(), m_scene.get());
+        // A mosaic drawn here may compose its picture from the snapshot, which is never the
+        // bitmap selected into this DC.
+        DrawScene(dc.get(), POINT{0, 0}, box);
+    }
+    ::CombineRgn(m_sceneStale.get(), m_sceneStale.get(), stale.get(), RGN_DIFF);
+    return true;
+}
+
+void CCMCaptureScreenWnd::MarkSceneChanged(const RECT* client) {
+    if (!m_sceneStale) return;
+    RECT all = {0, 0, m_rcWindow.right - m_rcWindow.left, m_rcWindow.bottom - m_rcWindow.top};
+    CMRegionPtr part(::CreateRectRgnIndirect(client ? client : &all));
+    if (!part || ::CombineRgn(m_sceneStale.get(), m_sceneStale.get(), part.get(), RGN_OR) == ERROR)
+        m_scene.reset();  // an out-of-date copy must never be shown: draw without one
+}
+
 void CCMCaptureScreenWnd::InvalidateSelection() {
     if (::IsRectEmpty(&m_rcSelection)) return;
     RECT grown = m_rcSelection;
     ::InflateRect(&grown, 6, 6);
-    InvalidateScreenRect(grown);
+    RepaintScreenRect(grown);
     RECT label = {m_rcSelection.left - 6, m_rcSelection.top - 48, m_rcSelection.left + 200,
                   m_rcSelection.top};
-    InvalidateScreenRect(label);
+    RepaintScreenRect(label);
 }
 
 void CCMCaptureScreenWnd::InvalidateObject(CCMDrawObj* object) {
@@ -178,12 +237,12 @@ void CCMCaptureScreenWnd::InvalidateSelectionChange(const RECT& before) {
     auto [rightFrom, rightTo] = band(before.right, after.right);
     auto [topFrom, topTo] = band(before.top, after.top);
     auto [bottomFrom, bottomTo] = band(before.bottom, after.bottom);
-    InvalidateScreenRect(RECT{leftFrom, top, leftTo, bottom});
-    InvalidateScreenRect(RECT{rightFrom, top, rightTo, bottom});
-    InvalidateScreenRect(RECT{left, topFrom, right, topTo});
-    InvalidateScreenRect(RECT{left, bottomFrom, right, bottomTo});
+    RepaintScreenRect(RECT{leftFrom, top, leftTo, bottom});
+    RepaintScreenRect(RECT{rightFrom, top, rightTo, bottom});
+    RepaintScreenRect(RECT{left, topFrom, right, topTo});
+    RepaintScreenRect(RECT{left, bottomFrom, right, bottomTo});
     for (const RECT* rc : {&before, &after})
-        InvalidateScreenRect(RECT{rc->left - kMargin, rc->top - 48, rc->left + 200, rc->top});
+        RepaintScreenRect(RECT{rc->left - kMargin, rc->top - 48, rc->left + 200, rc->top});
 }
 
 const Gdiplus::Font& CCMCaptureScreenWnd::LabelFont() {

@@ -51,6 +51,9 @@ void CCMCaptureScreenWnd::GrabScreen() {
     HDC screen = ::GetDC(nullptr);
     m_snapshot.reset(::CreateCompatibleBitmap(screen, width, height));
     m_dimmed.reset(::CreateCompatibleBitmap(screen, width, height));
+    m_scene.reset(::CreateCompatibleBitmap(screen, width, height));
+    m_sceneStale.reset(::CreateRectRgn(0, 0, width, height));
+    if (!m_sceneStale) m_scene.reset();
     CMMemoryDCPtr memory(::CreateCompatibleDC(screen));
     // Only what the displays show is read: a copy that reaches past them may fail whole.
     RECT shown = {::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN)};
@@ -180,6 +183,13 @@ void CCMCaptureScreenWnd::CloseCapture() {
 void CCMCaptureScreenWnd::InvalidateScreenRect(const RECT& rc) {
     RECT client = rc;
     ::OffsetRect(&client, -m_rcWindow.left, -m_rcWindow.top);
+    MarkSceneChanged(&client);
+    ::InvalidateRect(m_hWnd, &client, FALSE);
+}
+
+void CCMCaptureScreenWnd::RepaintScreenRect(const RECT& rc) {
+    RECT client = rc;
+    ::OffsetRect(&client, -m_rcWindow.left, -m_rcWindow.top);
     ::InvalidateRect(m_hWnd, &client, FALSE);
 }
 
@@ -188,6 +198,7 @@ void CCMCaptureScreenWnd::ResetSelection() {
     m_nMode = MODE_SELECTING;
     HideBars();
     DeleteAllObjects();
+    MarkSceneChanged(nullptr);
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
 }
 

@@ -115,8 +115,19 @@ private:
     // painting (capturewnd_paint.cpp)
     void OnPaint();
     void PaintPart(HDC target, const RECT& clip);
+    // The snapshot with every annotation over clip (client coordinates), drawn into dc whose
+    // pixel (0, 0) is the client point dcOrigin; nothing outside clip is touched.
+    void DrawScene(HDC dc, POINT dcOrigin, const RECT& clip);
+    // Brings the scene copy up to date over clip (client coordinates); false when there is no
+    // copy (no memory for it), and the scene must be drawn where it is needed.
+    bool UpdateScene(const RECT& clip);
+    // What of the scene copy an annotation change makes out of date; null: all of it.
+    void MarkSceneChanged(const RECT* client);
     // The size label's GDI+ font (face of the module's label font, 9 points).
     const Gdiplus::Font& LabelFont();
+    // Repaints that screen area where only the selection's shade, border, handles or size
+    // label changed; annotation changes go through InvalidateScreenRect.
+    void RepaintScreenRect(const RECT& rc);
     void InvalidateSelection();
     // Invalidates what changes between the selection before and the current one.
     void InvalidateSelectionChange(const RECT& before);
@@ -132,6 +143,11 @@ private:
     POINT m_ptPrevious = {};
     CMBitmapPtr m_snapshot;
     CMBitmapPtr m_dimmed;  // the snapshot under the shade shown outside the selection
+    // The snapshot with the annotations drawn on it, kept so that a repaint, or the picture
+    // handed out, copies it instead of drawing every annotation again. Every annotation
+    // change is invalidated through InvalidateScreenRect, which marks that part out of date.
+    CMBitmapPtr m_scene;
+    CMRegionPtr m_sceneStale;
     std::unique_ptr<Gdiplus::Font> m_labelFont;
     HCURSOR m_hCross = nullptr;
     bool m_bEditing = false;

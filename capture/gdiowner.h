@@ -12,6 +12,7 @@ struct CMGdiObjectDeleter {
     }
 };
 using CMBitmapPtr = std::unique_ptr<std::remove_pointer_t<HBITMAP>, CMGdiObjectDeleter>;
+using CMRegionPtr = std::unique_ptr<std::remove_pointer_t<HRGN>, CMGdiObjectDeleter>;
 
 struct CMMemoryDCDeleter {
     void operator()(HDC dc) const {

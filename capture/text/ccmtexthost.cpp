@@ -190,17 +190,13 @@ WINBOOL CCMTextHost::TxSetScrollRange(INT, LONG, INT, WINBOOL) { return FALSE; }
 WINBOOL CCMTextHost::TxSetScrollPos(INT, INT, WINBOOL) { return FALSE; }
 
 void CCMTextHost::TxInvalidateRect(LPCRECT rc, WINBOOL) {
-    HWND hWnd = m_owner->GetTextWindow();
-    if (!hWnd) return;
-    RECT layout = GetClientLayoutRect();
-    ::InvalidateRect(hWnd, rc ? rc : &layout, FALSE);
+    if (!m_owner->GetTextWindow()) return;
+    m_owner->InvalidateText(rc ? *rc : GetClientLayoutRect());
 }
 
 void CCMTextHost::TxViewChange(WINBOOL) {
-    HWND hWnd = m_owner->GetTextWindow();
-    if (!hWnd) return;
-    RECT layout = GetClientLayoutRect();
-    ::InvalidateRect(hWnd, &layout, FALSE);
+    if (!m_owner->GetTextWindow()) return;
+    m_owner->InvalidateText(GetClientLayoutRect());
 }
 
 WINBOOL CCMTextHost::TxCreateCaret(HBITMAP bitmap, INT width, INT height) {

@@ -13,6 +13,9 @@ public:
     virtual HWND GetTextWindow() const = 0;
     // Screen position of that window's client origin: client = screen - origin.
     virtual POINT GetTextOrigin() const = 0;
+    // Repaints that part (client coordinates) of the text window; the window may keep a drawn
+    // copy of the text, so the services' repaints go through the owner.
+    virtual void InvalidateText(const RECT& client) = 0;
     // Every notification of the text services (EN_CHANGE, ...).
     virtual void OnTextNotify(DWORD code, void* data) = 0;
 

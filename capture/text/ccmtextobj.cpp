@@ -306,6 +306,15 @@ POINT CCMTextObj::GetTextOrigin() const {
     return document ? document->GetScreenOrigin() : POINT{0, 0};
 }
 
+void CCMTextObj::InvalidateText(const RECT& client) {
+    CCMDocument* document = GetDocument();
+    if (!document) return;
+    const POINT origin = document->GetScreenOrigin();
+    RECT screen = client;
+    ::OffsetRect(&screen, origin.x, origin.y);
+    document->Invalidate(screen);
+}
+
 void CCMTextObj::OnTextNotify(DWORD code, void*) {
     if (code == EN_CHANGE) AutoSize();
 }

@@ -64,6 +64,7 @@ public:
     // CCMTextHostOwner
     HWND GetTextWindow() const override;
     POINT GetTextOrigin() const override;
+    void InvalidateText(const RECT& client) override;
     // EN_CHANGE fits the box to the text; other notifications are ignored.
     void OnTextNotify(DWORD code, void* data) override;
 

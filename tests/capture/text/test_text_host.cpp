@@ -19,6 +19,7 @@ class HostOwner : public CCMTextHostOwner {
 public:
     HWND GetTextWindow() const override { return hWnd; }
     POINT GetTextOrigin() const override { return POINT{kWindow.left, kWindow.top}; }
+    void InvalidateText(const RECT& client) override { ::InvalidateRect(hWnd, &client, FALSE); }
     void OnTextNotify(DWORD, void*) override {}
 
     HWND hWnd = nullptr;
