@@ -63,7 +63,12 @@ protected:
         window->CenterWindow();
         window->ShowWindow(true, true);
         SetForegroundWindow(hWnd);
-        Settle(300);
+        // Input goes to the window once it is in front, and tests read what it painted.
+        if (!PumpUntil([hWnd] {
+                return GetForegroundWindow() == hWnd && !GetUpdateRect(hWnd, nullptr, FALSE);
+            }))
+            return nullptr;
+        Settle();
         return window;
     }
 
@@ -205,7 +210,7 @@ TEST_F(LoginWindowTest, ClosingDuringAHungSignInEndsWithoutUploadWindow) {
     PressKey(VK_TAB);
     TypeText(L"Pass1234");
     PressKey(VK_RETURN);
-    Settle(500);
+    ASSERT_TRUE(PumpUntil([&] { return !sim.Requests().empty(); }));
     ASSERT_TRUE(IsWindow(loginWnd));
     // Typing meanwhile does not offer a second attempt.
     TypeText(L"5");
