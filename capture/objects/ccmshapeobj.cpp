@@ -184,35 +184,30 @@ std::unique_ptr<Gdiplus::Bitmap> CCMShapeObj::MosaicImage(const Gdiplus::Rect& b
     // The grid starts at the area's top-left corner.
     Pixelate(picture, width, height, stride, m_blockSize);
 
-    // What the stroke covers, anti-aliased at its edges, is drawn as opacity; each covered
-    // pixel then takes the pixelated colour under it at that opacity. (A stroke with a texture
-    // brush looks the same but costs several times as much.)
+    // Each pixel the stroke covers takes the pixelated colour under it at the stroke's
+    // opacity there (a stroke with a texture brush looks the same but costs several times as
+    // much); the rest stays clear.
+    const std::vector<BYTE>* coverage = Coverage(bounds);
+    if (!coverage) return nullptr;
     auto image =
         std::make_unique<Gdiplus::Bitmap>(bounds.Width, bounds.Height, PixelFormat32bppPARGB);
-    {
-        Gdiplus::Graphics graphics(image.get());
-        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-bounds.X),
-                                    static_cast<Gdiplus::REAL>(-bounds.Y));
-        graphics.SetClip(Gdiplus::Rect(area.left, area.top, width, height));
-        Gdiplus::GraphicsPath path;
-        BuildPath(path, GetNormalRect());
-        Gdiplus::Pen pen(Gdiplus::Color(0xFFFFFFFF), static_cast<Gdiplus::REAL>(m_width));
-        graphics.DrawPath(&pen, &path);
-    }
     Gdiplus::Rect all(0, 0, bounds.Width, bounds.Height);
     Gdiplus::BitmapData data{};
-    if (image->LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeWrite,
-                        PixelFormat32bppPARGB, &data) != Gdiplus::Ok)
+    if (image->GetLastStatus() != Gdiplus::Ok ||
+        image->LockBits(&all, Gdiplus::ImageLockModeWrite, PixelFormat32bppPARGB, &data) !=
+            Gdiplus::Ok)
         return nullptr;
     const int top = std::max<int>(area.top, bounds.Y), bottom = std::min<int>(area.bottom, bounds.Y + bounds.Height);
     const int left = std::max<int>(area.left, bounds.X), right = std::min<int>(area.right, bounds.X + bounds.Width);
-    for (int y = top; y < bottom; ++y) {
+    for (int y = bounds.Y; y < bounds.Y + bounds.Height; ++y) {
         auto* out = reinterpret_cast<UINT32*>(static_cast<BYTE*>(data.Scan0) +
                                               static_cast<ptrdiff_t>(y - bounds.Y) * data.Stride);
+        std::fill(out, out + bounds.Width, 0u);
+        if (y < top || y >= bottom) continue;
         const BYTE* in = picture + static_cast<ptrdiff_t>(y - area.top) * stride;
+        const BYTE* cover = coverage->data() + static_cast<ptrdiff_t>(y - bounds.Y) * bounds.Width;
         for (int x = left; x < right; ++x) {
-            const UINT32 alpha = out[x - bounds.X] >> 24;
+            const UINT32 alpha = cover[x - bounds.X];
             if (!alpha) continue;
             const BYTE* bgr = in + (x - area.left) * 3;
             out[x - bounds.X] = (alpha << 24) | (bgr[2] * alpha / 255 << 16) |
@@ -221,6 +216,43 @@ std::unique_ptr<Gdiplus::Bitmap> CCMShapeObj::MosaicImage(const Gdiplus::Rect& b
     }
     image->UnlockBits(&data);
     return image;
+}
+
+const std::vector<BYTE>* CCMShapeObj::Coverage(const Gdiplus::Rect& bounds) const {
+    const bool samePoints = std::equal(
+        m_points.begin(), m_points.end(), m_coverage.points.begin(), m_coverage.points.end(),
+        [](const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; });
+    if (samePoints && m_coverage.width == m_width && m_coverage.bounds.Equals(bounds) &&
+        !m_coverage.alpha.empty())
+        return &m_coverage.alpha;
+    m_coverage = StrokeCoverage{};
+    Gdiplus::Bitmap stroke(bounds.Width, bounds.Height, PixelFormat32bppPARGB);
+    if (stroke.GetLastStatus() != Gdiplus::Ok) return nullptr;
+    {
+        Gdiplus::Graphics graphics(&stroke);
+        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-bounds.X),
+                                    static_cast<Gdiplus::REAL>(-bounds.Y));
+        Gdiplus::GraphicsPath path;
+        BuildPath(path, GetNormalRect());
+        Gdiplus::Pen pen(Gdiplus::Color(0xFFFFFFFF), static_cast<Gdiplus::REAL>(m_width));
+        graphics.DrawPath(&pen, &path);
+    }
+    Gdiplus::Rect all(0, 0, bounds.Width, bounds.Height);
+    Gdiplus::BitmapData data{};
+    if (stroke.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
+        Gdiplus::Ok)
+        return nullptr;
+    std::vector<BYTE> alpha(static_cast<size_t>(bounds.Width) * static_cast<size_t>(bounds.Height));
+    for (int y = 0; y < bounds.Height; ++y) {
+        const auto* row = reinterpret_cast<const UINT32*>(static_cast<const BYTE*>(data.Scan0) +
+                                                          static_cast<ptrdiff_t>(y) * data.Stride);
+        BYTE* to = alpha.data() + static_cast<ptrdiff_t>(y) * bounds.Width;
+        for (int x = 0; x < bounds.Width; ++x) to[x] = static_cast<BYTE>(row[x] >> 24);
+    }
+    stroke.UnlockBits(&data);
+    m_coverage = StrokeCoverage{m_points, m_width, bounds, std::move(alpha)};
+    return &m_coverage.alpha;
 }
 
 Gdiplus::Rect CCMShapeObj::GetBounds() const {

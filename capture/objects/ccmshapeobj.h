@@ -59,12 +59,24 @@ private:
     // The mosaic as a picture of bounds: the pixelated picture under it where the stroke covers
     // it, clear elsewhere. Null when nothing lies under it (or composing fails).
     std::unique_ptr<Gdiplus::Bitmap> MosaicImage(const Gdiplus::Rect& bounds) const;
+    // How much the stroke covers each pixel of bounds (row by row, 0..255, anti-aliased at its
+    // edges). Kept while the points, the width and bounds stay, so a new block size does not
+    // stroke the path again. Null when it cannot be drawn.
+    const std::vector<BYTE>* Coverage(const Gdiplus::Rect& bounds) const;
+
+    struct StrokeCoverage {
+        std::vector<POINT> points;
+        int width = 0;
+        Gdiplus::Rect bounds;
+        std::vector<BYTE> alpha;
+    };
 
     int m_kind;
     DWORD m_color = 0xFF000000;
     int m_width = 1;
     int m_blockSize;
     std::vector<POINT> m_points;
+    mutable StrokeCoverage m_coverage;
 };
 
 // Every mosaic among objects takes the block size (below 1: the default) and is drawn from a new
