@@ -1,5 +1,6 @@
-// The overlay: the frozen screen dimmed outside the selection, the size label, the annotations,
-// the border and the handles, painted through a buffer of the clip box only.
+// The overlay: the frozen screen dimmed outside the selection, the annotations inside it (from
+// the kept scene), the size label, the border and the handles, painted through a buffer of the
+// clip box only.
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -59,13 +60,15 @@ std::vector<RECT> UpdateRects(HWND window) {
     return rects;
 }
 
-// Copies part (client coordinates) of a snapshot-sized bitmap into a buffer that covers clip.
-void CopySnapshot(HDC buffer, const RECT& clip, HBITMAP from, const RECT& part) {
+// Copies part (client coordinates) of a snapshot-sized bitmap into a buffer whose pixel (0, 0)
+// is the client point bufferOrigin.
+void CopySnapshot(HDC buffer, POINT bufferOrigin, HBITMAP from, const RECT& part) {
     CMMemoryDCPtr source(::CreateCompatibleDC(buffer));
     if (!source) return;
     CMSelectBitmap select(source.get(), from);
-    ::BitBlt(buffer, part.left - clip.left, part.top - clip.top, part.right - part.left,
-             part.bottom - part.top, source.get(), part.left, part.top, SRCCOPY);
+    ::BitBlt(buffer, part.left - bufferOrigin.x, part.top - bufferOrigin.y,
+             part.right - part.left, part.bottom - part.top, source.get(), part.left, part.top,
+             SRCCOPY);
 }
 
 }  // namespace
@@ -87,14 +90,15 @@ void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
     CNTMemDC buffer(target, clip, 0xFFFFFF);
     if (!buffer.IsValid()) return;
     // Shaded snapshot outside the selection, the annotated snapshot inside it.
-    CopySnapshot(buffer, clip, m_dimmed ? m_dimmed.get() : m_snapshot.get(), clip);
+    const POINT bufferOrigin{clip.left, clip.top};
+    CopySnapshot(buffer, bufferOrigin, m_dimmed ? m_dimmed.get() : m_snapshot.get(), clip);
     RECT inside, selection = m_rcSelection;
     ::OffsetRect(&selection, -m_rcWindow.left, -m_rcWindow.top);
     if (::IntersectRect(&inside, &selection, &clip)) {
         if (UpdateScene(inside))
-            CopySnapshot(buffer, clip, m_scene.get(), inside);
+            CopySnapshot(buffer, bufferOrigin, m_scene.get(), inside);
         else
-            DrawScene(buffer, POINT{clip.left, clip.top}, inside);
+            DrawScene(buffer, bufferOrigin, inside);
     }
     // Screen coordinates land at buffer = screen - window origin - clip origin.
     POINT origin{m_rcWindow.left + clip.left, m_rcWindow.top + clip.top};
@@ -150,16 +154,7 @@ void CCMCaptureScreenWnd::DrawScene(HDC dc, POINT dcOrigin, const RECT& clip) {
     // Text is drawn through GDI, so the clip is set on the DC, where GDI+ honours it as well.
     ::IntersectClipRect(dc, clip.left - dcOrigin.x, clip.top - dcOrigin.y, clip.right - dcOrigin.x,
                         clip.bottom - dcOrigin.y);
-    RECT part = clip;
-    ::OffsetRect(&part, -dcOrigin.x, -dcOrigin.y);
-    {
-        CMMemoryDCPtr source(::CreateCompatibleDC(dc));
-        if (source) {
-            CMSelectBitmap select(source.get(), m_snapshot.get());
-            ::BitBlt(dc, part.left, part.top, clip.right - clip.left, clip.bottom - clip.top,
-                     source.get(), clip.left, clip.top, SRCCOPY);
-        }
-    }
+    CopySnapshot(dc, dcOrigin, m_snapshot.get(), clip);
     // Screen coordinates land at dc = screen - window origin - dcOrigin.
     const POINT origin{m_rcWindow.left + dcOrigin.x, m_rcWindow.top + dcOrigin.y};
     RECT screenClip = clip;
