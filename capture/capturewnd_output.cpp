@@ -65,59 +65,54 @@ CMBitmapPtr CCMCaptureScreenWnd::ComposeImage(const RECT& rc, bool allObjects,
     void* bits = nullptr;
     CMBitmapPtr image(::CreateDIBSection(imageDC.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!image || !imageDC || !drawDC) return nullptr;
-    // The whole picture is the scene the window keeps up to date for its repaints.
     RECT client = rc, whole = {0, 0, m_rcWindow.right - m_rcWindow.left,
                                m_rcWindow.bottom - m_rcWindow.top};
     ::OffsetRect(&client, -m_rcWindow.left, -m_rcWindow.top);
     RECT inside;
+    // The picture comes from a bitmap that holds it already (the kept scene, or the snapshot
+    // when nothing is drawn over rc), or is drawn for this call.
+    HBITMAP source = nullptr;
+    POINT from{client.left, client.top};
+    std::vector<CCMDrawObj*> objects;
     if (allObjects && !stop && ::IntersectRect(&inside, &client, &whole) &&
         ::EqualRect(&inside, &client) && UpdateScene(client)) {
-        CMSelectBitmap selectScene(drawDC.get(), m_scene.get());
-        CMSelectBitmap selectImage(imageDC.get(), image.get());
-        ::BitBlt(imageDC.get(), 0, 0, width, height, drawDC.get(), client.left, client.top,
-                 SRCCOPY);
-        return image;
+        source = m_scene.get();
+    } else {
+        objects = ObjectsOver(client, allObjects, stop);
+        if (objects.empty()) source = m_snapshot.get();
     }
-    std::vector<CCMDrawObj*> drawn;
-    for (auto& object : m_objects) {
+    CMBitmapPtr drawing;
+    if (!source) {
+        // Drawn in the snapshot's own format, which the copy from the snapshot and GDI+ handle
+        // fastest, and converted to the 24-bit result once at the end.
+        HDC screen = ::GetDC(nullptr);
+        drawing.reset(::CreateCompatibleBitmap(screen, width, height));
+        ::ReleaseDC(nullptr, screen);
+        if (!drawing) return nullptr;
+        CMSelectBitmap selectDrawing(drawDC.get(), drawing.get());
+        DrawScene(drawDC.get(), from, client, objects);
+        source = drawing.get();
+        from = POINT{0, 0};
+    }
+    CMSelectBitmap selectSource(drawDC.get(), source);
+    CMSelectBitmap selectImage(imageDC.get(), image.get());
+    ::BitBlt(imageDC.get(), 0, 0, width, height, drawDC.get(), from.x, from.y, SRCCOPY);
+    return image;
+}
+
+std::vector<CCMDrawObj*> CCMCaptureScreenWnd::ObjectsOver(const RECT& client, bool allObjects,
+                                                          const CCMDrawObj* stop) const {
+    RECT screen = client;
+    ::OffsetRect(&screen, m_rcWindow.left, m_rcWindow.top);
+    std::vector<CCMDrawObj*> over;
+    for (const auto& object : m_objects) {
         if (object.get() == stop) break;
         if (!allObjects && IsMosaic(object.get())) continue;
         const RECT bounds = object->GetBoundsRect();
-        if (::IntersectRect(&inside, &bounds, &rc)) drawn.push_back(object.get());
+        RECT overlap;
+        if (::IntersectRect(&overlap, &bounds, &screen)) over.push_back(object.get());
     }
-    if (drawn.empty()) {  // the snapshot alone, as a mosaic over bare screen asks for it
-        CMSelectBitmap selectSnapshot(drawDC.get(), m_snapshot.get());
-        CMSelectBitmap selectImage(imageDC.get(), image.get());
-        ::BitBlt(imageDC.get(), 0, 0, width, height, drawDC.get(), client.left, client.top,
-                 SRCCOPY);
-        return image;
-    }
-    // Drawn in the snapshot's own format, which the copy from the snapshot and GDI+ handle
-    // fastest, and converted to the 24-bit result once at the end.
-    HDC screen = ::GetDC(nullptr);
-    CMBitmapPtr drawing(::CreateCompatibleBitmap(screen, width, height));
-    ::ReleaseDC(nullptr, screen);
-    if (!drawing) return nullptr;
-    CMSelectBitmap selectDrawing(drawDC.get(), drawing.get());
-    {
-        // Released before drawing: a mosaic composes its own picture from the snapshot, and a
-        // bitmap can be selected into one DC only.
-        CMSelectBitmap selectSnapshot(imageDC.get(), m_snapshot.get());
-        ::BitBlt(drawDC.get(), 0, 0, width, height, imageDC.get(), client.left, client.top,
-                 SRCCOPY);
-    }
-    {
-        Gdiplus::Graphics graphics(drawDC.get());
-        graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-        graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-rc.left),
-                                    static_cast<Gdiplus::REAL>(-rc.top));
-        Gdiplus::Rect clip(rc.left, rc.top, width, height);
-        POINT origin{rc.left, rc.top};
-        for (CCMDrawObj* object : drawn) object->Draw(graphics, clip, origin);
-    }
-    CMSelectBitmap selectImage(imageDC.get(), image.get());
-    ::BitBlt(imageDC.get(), 0, 0, width, height, drawDC.get(), 0, 0, SRCCOPY);
-    return image;
+    return over;
 }
 
 void CCMCaptureScreenWnd::CompleteToClipboard() {

@@ -98,7 +98,7 @@ void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
         if (UpdateScene(inside))
             CopySnapshot(buffer, bufferOrigin, m_scene.get(), inside);
         else
-            DrawScene(buffer, bufferOrigin, inside);
+            DrawScene(buffer, bufferOrigin, inside, ObjectsOver(inside, true, nullptr));
     }
     // Screen coordinates land at buffer = screen - window origin - clip origin.
     POINT origin{m_rcWindow.left + clip.left, m_rcWindow.top + clip.top};
@@ -149,7 +149,8 @@ void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
     ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
 }
 
-void CCMCaptureScreenWnd::DrawScene(HDC dc, POINT dcOrigin, const RECT& clip) {
+void CCMCaptureScreenWnd::DrawScene(HDC dc, POINT dcOrigin, const RECT& clip,
+                                    const std::vector<CCMDrawObj*>& objects) {
     const int saved = ::SaveDC(dc);
     // Text is drawn through GDI, so the clip is set on the DC, where GDI+ honours it as well.
     ::IntersectClipRect(dc, clip.left - dcOrigin.x, clip.top - dcOrigin.y, clip.right - dcOrigin.x,
@@ -165,12 +166,7 @@ void CCMCaptureScreenWnd::DrawScene(HDC dc, POINT dcOrigin, const RECT& clip) {
         graphics.TranslateTransform(static_cast<Gdiplus::REAL>(-origin.x),
                                     static_cast<Gdiplus::REAL>(-origin.y));
         const Gdiplus::Rect gdiClip = ToGdiplus(screenClip);
-        RECT overlap;
-        for (auto& object : m_objects) {
-            RECT bounds = object->GetBoundsRect();
-            if (::IntersectRect(&overlap, &bounds, &screenClip))
-                object->Draw(graphics, gdiClip, origin);
-        }
+        for (CCMDrawObj* object : objects) object->Draw(graphics, gdiClip, origin);
     }
     ::RestoreDC(dc, saved);
 }
@@ -188,7 +184,7 @@ bool CCMCaptureScreenWnd::UpdateScene(const RECT& clip) {
         CMSelectBitmap select(dc.get(), m_scene.get());
         // A mosaic drawn here may compose its picture from the snapshot, which is never the
         // bitmap selected into this DC.
-        DrawScene(dc.get(), POINT{0, 0}, box);
+        DrawScene(dc.get(), POINT{0, 0}, box, ObjectsOver(box, true, nullptr));
     }
     ::CombineRgn(m_sceneStale.get(), m_sceneStale.get(), stale.get(), RGN_DIFF);
     return true;

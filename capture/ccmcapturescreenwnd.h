@@ -115,9 +115,14 @@ private:
     // painting (capturewnd_paint.cpp)
     void OnPaint();
     void PaintPart(HDC target, const RECT& clip);
-    // The snapshot with every annotation over clip (client coordinates), drawn into dc whose
-    // pixel (0, 0) is the client point dcOrigin; nothing outside clip is touched.
-    void DrawScene(HDC dc, POINT dcOrigin, const RECT& clip);
+    // The annotations that reach into client (client coordinates), oldest first: those before
+    // stop, mosaics only when allObjects.
+    std::vector<CCMDrawObj*> ObjectsOver(const RECT& client, bool allObjects,
+                                         const CCMDrawObj* stop) const;
+    // The snapshot with objects over clip (client coordinates), drawn into dc whose pixel
+    // (0, 0) is the client point dcOrigin; nothing outside clip is touched.
+    void DrawScene(HDC dc, POINT dcOrigin, const RECT& clip,
+                   const std::vector<CCMDrawObj*>& objects);
     // Brings the scene copy up to date over clip (client coordinates); false when there is no
     // copy (no memory for it), and the scene must be drawn where it is needed.
     bool UpdateScene(const RECT& clip);
