@@ -8,6 +8,8 @@
 
 // The progress dialog (template 102): version label, status line painted by the dialog,
 // progress bar and the "取消" button. Its worker thread downloads and installs.
+class CCMInstallTransaction;
+
 class CCMUpdateDlg : public CCMDialog, public CCMProgressView {
 public:
     CCMUpdateDlg(HINSTANCE instance, UpdateState& state);
@@ -37,7 +39,7 @@ private:
     bool DownloadItem(size_t index);
     // Installs the items in order, checking for a cancel before each one.
     InstallOutcome InstallItems();
-    bool InstallItem(size_t index);
+    bool InstallItem(size_t index, CCMInstallTransaction& transaction);
     // True when the client was running, so that it was asked to exit.
     bool CloseImeClient();
     void StartImeClient();

@@ -9,6 +9,7 @@
 #include "updater/install.h"
 #include "updater/pendingreboot.h"
 #include "updater/textformat.h"
+#include "updater/transaction.h"
 #include "updater/versionfile.h"
 
 namespace {
@@ -49,7 +50,6 @@ void CCMUpdateDlg::RunUpdateWorker() {
         outcome = InstallItems();
     }
     if (outcome == InstallOutcome::Installed) {
-        WriteVersionFile(m_state.programFolder + L"version.xml", m_state.newVersion);
         ClearPendingReboot(updateFolder);
         if (m_state.reboot != 0)
             OfferReboot();
@@ -80,25 +80,41 @@ bool CCMUpdateDlg::DownloadItem(size_t index) {
 CCMUpdateDlg::InstallOutcome CCMUpdateDlg::InstallItems() {
     SetProgress(0);
     size_t count = m_state.items.size();
-    bool all = true;
-    for (size_t k = 0; k < count; ++k) {
-        if (m_cancel) return InstallOutcome::Cancelled;
-        all = InstallItem(k) && all;
-        SetProgress(static_cast<int>(100 * (k + 1) / count));
+    CCMInstallTransaction transaction(m_state.programFolder + L"update\\");
+    InstallOutcome outcome = InstallOutcome::Installed;
+    for (size_t k = 0; k < count && outcome == InstallOutcome::Installed; ++k) {
+        if (m_cancel)
+            outcome = InstallOutcome::Cancelled;
+        else if (!InstallItem(k, transaction))
+            outcome = InstallOutcome::Failed;
+        else
+            SetProgress(static_cast<int>(100 * (k + 1) / count));
     }
-    return all ? InstallOutcome::Installed : InstallOutcome::Failed;
+    if (outcome == InstallOutcome::Installed && m_cancel) outcome = InstallOutcome::Cancelled;
+    // The new version is recorded in the same commit as the files it names.
+    std::wstring versionDraft;
+    if (outcome == InstallOutcome::Installed &&
+        !(transaction.StageCopy(m_state.programFolder + L"version.xml", versionDraft) &&
+          WriteVersionFile(versionDraft, m_state.newVersion) && transaction.Commit()))
+        outcome = InstallOutcome::Failed;
+    if (outcome == InstallOutcome::Installed)
+        transaction.Finish(m_state.reboot);
+    else
+        transaction.Rollback();
+    return outcome;
 }
 
-bool CCMUpdateDlg::InstallItem(size_t index) {
+bool CCMUpdateDlg::InstallItem(size_t index, CCMInstallTransaction& transaction) {
     const UpdateItem& item = *m_state.items[index];
     SetStatusLine(FormatText(Text(1008), {item.name}));
-    bool unpacked = UnpackPackage(item.localPath);
+    // Every entry is read and its checksum compared before the script may use any of them.
+    bool installed = UnpackPackage(item.localPath);
     SetStatusLine(FormatText(Text(1009), {item.name}));
-    bool installed =
-        RunSetupScript(item.localPath + L".DIR\\", m_state.programFolder, m_state.reboot, m_hWnd);
+    installed = installed && RunSetupScript(item.localPath + L".DIR\\", m_state.programFolder,
+                                            m_state.reboot, m_hWnd, transaction);
     // Removed in every case: a failed package is fetched again on the next run.
     RemovePackage(item.localPath);
-    return unpacked && installed;
+    return installed;
 }
 
 bool CCMUpdateDlg::CloseImeClient() {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include <openssl/sha.h>
+
 #include "updater/framework/ccminternetsession.h"
 #include "updater/textformat.h"
 
@@ -18,6 +20,71 @@ using FileHandle = std::unique_ptr<void, HandleCloser>;
 bool FileExists(const std::wstring& path) {
     DWORD attrs = GetFileAttributesW(path.c_str());
     return attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring RecordPath(const UpdateItem& item) { return item.localPath + L".$$$.for"; }
+
+std::wstring RecordText(const UpdateItem& item) { return item.version + L"\n" + item.url; }
+
+// Whether the partial file was started for this item's version and address.
+bool PartialBelongsTo(const UpdateItem& item) {
+    FileHandle file(CreateFileW(RecordPath(item).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return false;
+    }
+    std::wstring expected = RecordText(item);
+    std::wstring text(expected.size() + 1, L'\0');
+    DWORD got = 0;
+    if (!ReadFile(file.get(), &text[0], static_cast<DWORD>(text.size() * sizeof(wchar_t)), &got,
+                  nullptr))
+        return false;
+    return got == expected.size() * sizeof(wchar_t) &&
+           text.compare(0, expected.size(), expected) == 0;
+}
+
+void DropPartial(const UpdateItem& item) {
+    DeleteFileW((item.localPath + L".$$$").c_str());
+    DeleteFileW(RecordPath(item).c_str());
+}
+
+// The file's SHA-256 in lower-case hex; empty when it cannot be read.
+std::string FileSha256(const std::wstring& path) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return std::string();
+    }
+    SHA256_CTX context;
+    SHA256_Init(&context);
+    std::unique_ptr<unsigned char[]> block(new unsigned char[1 << 16]);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), block.get(), 1 << 16, &got, nullptr)) return std::string();
+        if (got == 0) break;
+        SHA256_Update(&context, block.get(), got);
+    }
+    unsigned char digest[SHA256_DIGEST_LENGTH];
+    SHA256_Final(digest, &context);
+    static const char hex[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char b : digest) {
+        text += hex[b >> 4];
+        text += hex[b & 15];
+    }
+    return text;
+}
+
+// Whether the file has the size and digest the reply names (either may be absent).
+bool MatchesReply(const UpdateItem& item, const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    if (item.declaredSize != 0 &&
+        (data.nFileSizeHigh != 0 || data.nFileSizeLow != item.declaredSize))
+        return false;
+    return item.sha256.empty() || FileSha256(path) == item.sha256;
 }
 
 std::wstring Kb(uint32_t bytes) { return std::to_wstring(static_cast<int>(bytes / 1024)) + L"Kb"; }
@@ -101,6 +168,8 @@ bool Fetch(UpdateItem& item, const std::wstring& partial, uint32_t existing, boo
     item.size = reply.QueryContentLength() + existing;
 
     bool append = partialExists && status == 206;
+    // What the partial file belongs to is on disk before its first byte.
+    if (!append && !RecordPartialDownload(item)) return false;
     FileHandle file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr,
                                 append ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
@@ -140,10 +209,31 @@ bool Fetch(UpdateItem& item, const std::wstring& partial, uint32_t existing, boo
 
 }  // namespace
 
+bool RecordPartialDownload(const UpdateItem& item) {
+    FileHandle file(CreateFileW(RecordPath(item).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return false;
+    }
+    std::wstring text = RecordText(item);
+    DWORD want = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    DWORD written = 0;
+    return WriteFile(file.get(), text.data(), want, &written, nullptr) && written == want;
+}
+
 bool DownloadPackage(UpdateItem& item, const DownloadTexts& texts, const std::atomic<int>& cancel,
                      CCMProgressView& view) {
-    if (FileExists(item.localPath)) return true;
+    // A package left by an earlier run is today's only when the reply's digest says so; the
+    // same name may well hold other bytes now.
+    if (FileExists(item.localPath)) {
+        if (!item.sha256.empty() && MatchesReply(item, item.localPath)) return true;
+        SetFileAttributesW(item.localPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(item.localPath.c_str());
+    }
     std::wstring partial = item.localPath + L".$$$";
+    if (!PartialBelongsTo(item)) DropPartial(item);
+    if (item.size == 0) item.size = item.declaredSize;
     WIN32_FILE_ATTRIBUTE_DATA data{};
     bool partialExists = GetFileAttributesExW(partial.c_str(), GetFileExInfoStandard, &data) &&
                          !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -151,6 +241,12 @@ bool DownloadPackage(UpdateItem& item, const DownloadTexts& texts, const std::at
     bool complete = item.size != 0 && item.size == existing;
     if (!complete) complete = Fetch(item, partial, existing, partialExists, texts, cancel, view);
     if (!complete) return false;
-    DeleteFileW(item.localPath.c_str());
-    return MoveFileW(partial.c_str(), item.localPath.c_str()) != 0;
+    // Bytes that are not what the reply names are never used, nor resumed from.
+    if (!MatchesReply(item, partial)) {
+        DropPartial(item);
+        return false;
+    }
+    if (!MoveFileW(partial.c_str(), item.localPath.c_str())) return false;
+    DeleteFileW(RecordPath(item).c_str());
+    return true;
 }

@@ -8,6 +8,7 @@
 
 #include "common/xml/ntxmlparse.h"
 #include "common/zip/ntziparchive.h"
+#include "updater/transaction.h"
 #include "updater/versionfile.h"
 
 namespace {
@@ -70,6 +71,14 @@ std::wstring BaseFor(const std::wstring& baseDir, const std::wstring& programFol
     return std::wstring();
 }
 
+// Targets relative to no base resolve against the current folder, which Shell steps move:
+// the transaction keeps them as they resolve when their step comes.
+std::wstring FullPath(const std::wstring& path) {
+    wchar_t buf[MAX_PATH];
+    DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, buf, nullptr);
+    return n > 0 && n < MAX_PATH ? std::wstring(buf, n) : path;
+}
+
 }  // namespace
 
 std::wstring GetFileVersionText(const std::wstring& path) {
@@ -115,27 +124,6 @@ bool NeedCopy(const std::wstring& target, const std::wstring& source) {
     return haveSource && CompareFileTime(&targetTime, &sourceTime) < 0;
 }
 
-bool CopyTree(const std::wstring& source, const std::wstring& target) {
-    std::wstring from = WithSlash(source), to = WithSlash(target);
-    CreateDirectoryW(to.c_str(), nullptr);
-    WIN32_FIND_DATAW found{};
-    HANDLE find = FindFirstFileW((from + L"*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return false;
-    bool all = true;
-    do {
-        std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!CopyTree(from + name, to + name)) all = false;
-        } else if (NeedCopy(to + name, from + name) &&
-                   !CopyFileW((from + name).c_str(), (to + name).c_str(), FALSE)) {
-            all = false;
-        }
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
-    return all;
-}
-
 bool DeleteTree(const std::wstring& folder) {
     std::wstring base = WithSlash(folder);
     WIN32_FIND_DATAW found{};
@@ -172,44 +160,55 @@ bool UnpackPackage(const std::wstring& packagePath) {
 }
 
 bool RunSetupScript(const std::wstring& unpackFolder, const std::wstring& programFolder,
-                    int& reboot, HWND owner) {
+                    int& reboot, HWND owner, CCMInstallTransaction& transaction) {
     std::wstring text;
     if (!ReadUtf16File(unpackFolder + L"setup.xml", text)) return false;
     CNTXMLParse xml;
     xml.SetDoc(text);
     if (!xml.FindElem(L"Config")) return false;
+    // A script that names a source its package does not hold would install part of the
+    // package: it installs nothing.
+    xml.IntoElem();
+    while (xml.FindElem()) {
+        std::wstring tag = xml.GetTagName();
+        if ((tag == L"File" || tag == L"Dir") &&
+            GetFileAttributesW((unpackFolder + xml.GetAttrib(L"Source")).c_str()) ==
+                INVALID_FILE_ATTRIBUTES)
+            return false;
+    }
+    xml.OutOfElem();
+    xml.ResetChildPos();
     if (reboot == 0)
         reboot = static_cast<int>(std::wcstol(xml.GetAttrib(L"Reboot").c_str(), nullptr, 10));
     std::wstring systemFolder = SystemFolder();
     // Shell steps move the current folder, possibly into the unpack folder, which could then
     // not be removed; the script's caller gets its own folder back.
     CurrentFolderKeeper keeper;
-    bool all = true;
     xml.IntoElem();
     while (xml.FindElem()) {
         std::wstring tag = xml.GetTagName();
         std::wstring base = BaseFor(xml.GetAttrib(L"BaseDir"), programFolder, systemFolder);
+        bool ok = true;
         if (tag == L"File") {
-            std::wstring source = unpackFolder + xml.GetAttrib(L"Source");
-            std::wstring target = base + xml.GetAttrib(L"Target");
-            size_t slash = target.rfind(L'\\');
-            if (slash != std::wstring::npos) MakeDirs(target.substr(0, slash + 1));
-            if (NeedCopy(target, source) && !CopyFileW(source.c_str(), target.c_str(), FALSE))
-                all = false;
+            ok = transaction.StageFile(FullPath(unpackFolder + xml.GetAttrib(L"Source")),
+                                       FullPath(base + xml.GetAttrib(L"Target")));
         } else if (tag == L"Dir") {
-            if (!CopyTree(unpackFolder + xml.GetAttrib(L"Source"), base + xml.GetAttrib(L"Target")))
-                all = false;
+            ok = transaction.StageTree(FullPath(unpackFolder + xml.GetAttrib(L"Source")),
+                                       FullPath(base + xml.GetAttrib(L"Target")));
         } else if (tag == L"Shell") {
+            // A started program cannot be taken back: what came before it goes in now.
+            if (!transaction.CommitPoint(reboot)) return false;
             std::wstring target = base + xml.GetAttrib(L"Target");
             size_t slash = target.rfind(L'\\');
             if (slash != std::wstring::npos) SetCurrentDirectoryW(target.substr(0, slash).c_str());
             std::wstring option = xml.GetAttrib(L"Option");
             HINSTANCE started = ShellExecuteW(owner, L"open", target.c_str(), option.c_str(),
                                               nullptr, SW_SHOWNORMAL);
-            if (reinterpret_cast<INT_PTR>(started) <= 32) all = false;
+            ok = reinterpret_cast<INT_PTR>(started) > 32;
         }
+        if (!ok) return false;
     }
-    return all;
+    return true;
 }
 
 void RemovePackage(const std::wstring& packagePath) {

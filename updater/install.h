@@ -4,6 +4,8 @@
 
 #include <string>
 
+class CCMInstallTransaction;
+
 // The FileVersion text of a file's version resource (US English, then Simplified Chinese
 // string table); empty when there is none or the file is missing.
 std::wstring GetFileVersionText(const std::wstring& path);
@@ -16,10 +18,6 @@ int CompareVersionTexts(const std::wstring& a, const std::wstring& b);
 // later write time, or a missing target.
 bool NeedCopy(const std::wstring& target, const std::wstring& source);
 
-// Copies the tree, file by file where NeedCopy holds; false when source cannot be listed or a
-// file it should replace could not be (the others are still copied).
-bool CopyTree(const std::wstring& source, const std::wstring& target);
-
 // Deletes the tree, stopping at the first entry that cannot be deleted; false when the folder
 // itself remains.
 bool DeleteTree(const std::wstring& folder);
@@ -31,12 +29,14 @@ void MakeDirs(const std::wstring& path);
 // extracted are skipped. False when the package is not a readable archive or an entry failed.
 bool UnpackPackage(const std::wstring& packagePath);
 
-// Runs unpack folder + "setup.xml": File, Dir and Shell elements in order, then restores the
-// current folder that Shell elements change. reboot takes the script's Reboot value when it is
-// still 0. A failed step does not stop the others; false when one failed or there is no script
-// with a Config root.
+// Runs unpack folder + "setup.xml" into the transaction: File and Dir elements draft their
+// files, a Shell element commits what came before it and then starts its program, in document
+// order; the current folder that Shell elements change is restored. reboot takes the script's
+// Reboot value when it is still 0. False, at the first failed step, when there is no script with
+// a Config root or when a File or Dir names a source the package does not hold (nothing is
+// drafted then).
 bool RunSetupScript(const std::wstring& unpackFolder, const std::wstring& programFolder,
-                    int& reboot, HWND owner);
+                    int& reboot, HWND owner, CCMInstallTransaction& transaction);
 
 // Removes the unpack folder and the package.
 void RemovePackage(const std::wstring& packagePath);

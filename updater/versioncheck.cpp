@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cwchar>
 
 #include <json/json.h>
@@ -53,8 +54,44 @@ bool IsPlainFileName(const std::wstring& name, const std::wstring& localPath) {
     for (wchar_t c : name) {
         if (c < 0x20 || c == 0x7F || std::wcschr(L"\\/:*?\"<>|", c)) return false;
     }
-    // Room for the partial download's suffix ".$$$" within the path limit.
-    return localPath.size() + 4 < MAX_PATH && !IsDeviceName(name);
+    // Room for the partial download's suffix ".$$$" and its record's ".$$$.for" within the
+    // path limit.
+    return localPath.size() + 8 < MAX_PATH && !IsDeviceName(name);
+}
+
+// The optional "size": a positive decimal count, as a number or a text, that a package can have.
+bool ReadDeclaredSize(const Json::Value& value, uint32_t& size) {
+    if (value.isNull()) return true;
+    uint64_t count = 0;
+    if (value.isString()) {
+        std::string text = value.asString();
+        if (text.empty() || text.size() > 10) return false;
+        for (char c : text) {
+            if (c < '0' || c > '9') return false;
+            count = count * 10 + static_cast<uint64_t>(c - '0');
+        }
+    } else if (value.isUInt64() && !value.isDouble()) {
+        count = value.asUInt64();
+    } else {
+        return false;
+    }
+    if (count == 0 || count > UINT32_MAX) return false;
+    size = static_cast<uint32_t>(count);
+    return true;
+}
+
+// The optional "sha256": 64 hex digits in either case, kept in lower case.
+bool ReadDigest(const Json::Value& value, std::string& digest) {
+    if (value.isNull()) return true;
+    if (!value.isString()) return false;
+    std::string text = value.asString();
+    if (text.size() != 64) return false;
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    }
+    digest = text;
+    return true;
 }
 
 }  // namespace
@@ -120,13 +157,16 @@ int ParseVersionReply(const std::string& body, const std::wstring& updateBase,
             item->name = CNTStringConvert::UTF8ToUnicode(entry["name"].asCString());
             item->url = updateBase + CNTStringConvert::UTF8ToUnicode(entry["url"].asCString());
             item->localPath = programFolder + L"update\\" + item->name;
+            item->version = offer.newVersion;
             // One unusable name spoils the reply: installing only part of an update is worse
             // than offering none. A name given twice would have its package removed after the
             // first install and fail the second one on every run.
             bool repeated = false;
             for (const auto& earlier : offer.items)
                 repeated = repeated || SameName(earlier->name, item->name);
-            if (repeated || !IsPlainFileName(item->name, item->localPath)) {
+            if (repeated || !IsPlainFileName(item->name, item->localPath) ||
+                !ReadDeclaredSize(entry["size"], item->declaredSize) ||
+                !ReadDigest(entry["sha256"], item->sha256)) {
                 offer.items.clear();
                 return -1;
             }

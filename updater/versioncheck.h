@@ -20,7 +20,8 @@ bool RequestVersionInfo(const std::wstring& updateBase, const std::wstring& vers
 
 // Reads the service's JSON reply into offer, building each item's url from updateBase and its
 // local path from programFolder. -1: not a JSON object, or a package name that is not a plain
-// file name, names a device or repeats an earlier one regardless of case (no items then); 0: no
+// file name, names a device or repeats an earlier one regardless of case, or an optional "size"
+// (positive decimal count) or "sha256" (64 hex digits) that is malformed (no items then); 0: no
 // update (success not true, wrongly typed members, no packages); 1: at least one package.
 int ParseVersionReply(const std::string& body, const std::wstring& updateBase,
                       const std::wstring& programFolder, VersionOffer& offer);

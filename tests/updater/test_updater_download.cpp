@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include <openssl/sha.h>
+
 #include "updater/download.h"
 #include "support/filebytes.h"
 #include "support/scratchfolder.h"
@@ -77,6 +79,11 @@ protected:
     }
     bool Run() { return DownloadPackage(m_item, m_texts, m_cancel, m_view); }
     std::wstring Partial() const { return m_item.localPath + L".$$$"; }
+    // A partial file as an earlier run of this version left it.
+    void PlantPartial(const std::string& bytes) {
+        WriteFileBytes(Partial(), bytes);
+        ASSERT_TRUE(RecordPartialDownload(m_item));
+    }
     std::vector<SimRecord> PackageRequests() {
         std::vector<SimRecord> out;
         for (const auto& r : m_lane.Requests())
@@ -95,15 +102,69 @@ protected:
 
 }  // namespace
 
-TEST_F(Download, FinalFilePresentMeansNoRequest) {
-    WriteFileBytes(m_item.localPath, "already here");
-    EXPECT_TRUE(Run());
-    EXPECT_TRUE(PackageRequests().empty());
-    EXPECT_TRUE(m_view.status.empty());
+std::string Sha256Hex(const std::string& data) {
+    unsigned char digest[SHA256_DIGEST_LENGTH];
+    SHA256(reinterpret_cast<const unsigned char*>(data.data()), data.size(), digest);
+    std::string hex;
+    for (unsigned char b : digest) {
+        char pair[3];
+        snprintf(pair, sizeof(pair), "%02x", b);
+        hex += pair;
+    }
+    return hex;
+}
+
+TEST_F(Download, StaleCompletePackageIsKeptOnlyWhenTheRepliesDigestMatches) {
+    // Without a digest a file of an earlier run may hold other bytes: fetched again.
+    WriteFileBytes(m_item.localPath, "an older package of the same name");
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+    EXPECT_EQ(1u, PackageRequests().size());
+    // With a matching digest it is today's package: no request.
+    m_item.sha256 = Sha256Hex(m_data);
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(1u, PackageRequests().size());
+    // A digest it does not match: fetched again.
+    WriteFileBytes(m_item.localPath, "stale");
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(2u, PackageRequests().size());
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+}
+
+TEST_F(Download, PackageThatDiffersFromTheDeclaredSizeOrDigestIsDeletedAndFails) {
+    m_item.sha256 = std::string(64, 'a');
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(FileExists(m_item.localPath));
+    EXPECT_FALSE(FileExists(Partial()));
+    m_item.sha256 = Sha256Hex(m_data);
+    m_item.declaredSize = 999999;
+    m_item.size = 0;
+    EXPECT_FALSE(Run());
+    EXPECT_FALSE(FileExists(m_item.localPath));
+    EXPECT_FALSE(FileExists(Partial()));
+    m_item.declaredSize = 1000000;
+    m_item.size = 0;
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+}
+
+TEST_F(Download, PartialFileOfAnotherVersionOrAddressStartsOver) {
+    m_item.version = L"2.0";
+    PlantPartial(std::string(300000, 'x'));
+    m_item.version = L"2.1";
+    ASSERT_TRUE(Run());
+    EXPECT_EQ("bytes=0-", PackageRequests().back().Header("Range"));
+    EXPECT_EQ(m_data, ReadFileBytes(m_item.localPath));
+    EXPECT_FALSE(FileExists(Partial() + L".for"));
+    // One without any record is of no known run.
+    DeleteFileW(m_item.localPath.c_str());
+    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    ASSERT_TRUE(Run());
+    EXPECT_EQ("bytes=0-", PackageRequests().back().Header("Range"));
 }
 
 TEST_F(Download, ResumesAPartialFileWithARangeRequest) {
-    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    PlantPartial(m_data.substr(0, 300000));
     ASSERT_TRUE(Run());
     auto requests = PackageRequests();
     ASSERT_EQ(1u, requests.size());
@@ -154,7 +215,7 @@ TEST_F(Download, CutConnectionIsResumedByteIdentical) {
 }
 
 TEST_F(Download, ServerIgnoringTheRangeRestartsTheFile) {
-    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    PlantPartial(m_data.substr(0, 300000));
     ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"ignore_range\"}"));
     ASSERT_TRUE(Run());
     EXPECT_EQ(1300000u, m_item.size);
@@ -162,7 +223,7 @@ TEST_F(Download, ServerIgnoringTheRangeRestartsTheFile) {
 }
 
 TEST_F(Download, PartialFileThatIsTheWholePackageIsKeptOtherwiseA416StartsOver) {
-    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    PlantPartial(m_data.substr(0, 300000));
     // The whole rest arrives, but 5000 bytes more were announced.
     ASSERT_TRUE(
         m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"short\",\"extra\":5000}"));
@@ -182,12 +243,12 @@ TEST_F(Download, PartialFileThatIsTheWholePackageIsKeptOtherwiseA416StartsOver) 
     // A 416 that names no size, or one the file does not have, starts over.
     DeleteFileW(m_item.localPath.c_str());
     m_item.size = 0;
-    WriteFileBytes(Partial(), m_data);
+    PlantPartial(m_data);
     ASSERT_TRUE(m_lane.Fault(
         "{\"path\":\"/update/pkg/big.zip\",\"kind\":\"reply\",\"status\":416,\"body\":\"\"}"));
     EXPECT_FALSE(Run());
     EXPECT_FALSE(FileExists(Partial()));
-    WriteFileBytes(Partial(), m_data + "past the end");
+    PlantPartial(m_data + "past the end");
     EXPECT_FALSE(Run());
     EXPECT_FALSE(FileExists(Partial()));
     EXPECT_FALSE(FileExists(m_item.localPath));
@@ -199,7 +260,7 @@ TEST_F(Download, PartialFileThatIsTheWholePackageIsKeptOtherwiseA416StartsOver) 
 }
 
 TEST_F(Download, ErrorPageIsNotStored) {
-    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    PlantPartial(m_data.substr(0, 300000));
     ASSERT_TRUE(m_lane.Fault("{\"path\":\"/update/pkg/big.zip\",\"kind\":\"html404\"}"));
     EXPECT_FALSE(Run());
     EXPECT_EQ(m_data.substr(0, 300000), ReadFileBytes(Partial()));
@@ -216,7 +277,7 @@ TEST_F(Download, EmptyReplyIsNeverACompletePackage) {
     EXPECT_FALSE(Run());
     EXPECT_FALSE(FileExists(m_item.localPath));
     // Nor does it complete a partial file, which a 200 starts again from empty.
-    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    PlantPartial(m_data.substr(0, 300000));
     ASSERT_TRUE(m_lane.Fault(
         "{\"path\":\"/update/pkg/big.zip\",\"kind\":\"reply\",\"status\":200,\"body\":\"\"}"));
     EXPECT_FALSE(Run());
@@ -224,7 +285,7 @@ TEST_F(Download, EmptyReplyIsNeverACompletePackage) {
 }
 
 TEST_F(Download, CompletePartialFileOfAKnownSizeIsRenamedWithoutARequest) {
-    WriteFileBytes(Partial(), m_data);
+    PlantPartial(m_data);
     m_item.size = 1000000;
     EXPECT_TRUE(Run());
     EXPECT_TRUE(PackageRequests().empty());
@@ -232,7 +293,7 @@ TEST_F(Download, CompletePartialFileOfAKnownSizeIsRenamedWithoutARequest) {
 }
 
 TEST_F(Download, CancelStopsAndKeepsThePartialFile) {
-    WriteFileBytes(Partial(), m_data.substr(0, 300000));
+    PlantPartial(m_data.substr(0, 300000));
     m_cancel = 1;
     EXPECT_FALSE(Run());
     EXPECT_EQ(m_data.substr(0, 300000), ReadFileBytes(Partial()));

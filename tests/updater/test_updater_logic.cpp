@@ -10,6 +10,7 @@
 #include "updater/testkit.h"
 #include "updater/textformat.h"
 #include "updater/texttable.h"
+#include "updater/transaction.h"
 #include "updater/versioncheck.h"
 #include "updater/versionfile.h"
 #include "zip/zipbuilder.h"
@@ -261,26 +262,16 @@ TEST(UpdaterReplacement, NeedCopyByVersionResourceThenByTime) {
     EXPECT_FALSE(NeedCopy(d + L"new.txt", d + L"absent.txt"));
 }
 
-TEST(UpdaterTrees, MakeCopyAndDelete) {
+TEST(UpdaterTrees, MakeAndDelete) {
     CScratchFolder dir(L"tree");
     const std::wstring d = dir.Path() + L"\\";
     MakeDirs(d + L"src\\a\\b\\file.txt");
     EXPECT_TRUE(GetFileAttributesW((d + L"src\\a\\b").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(FileExists(d + L"src\\a\\b\\file.txt"));
-    WriteFileBytes(d + L"src\\top.txt", "top");
     WriteFileBytes(d + L"src\\a\\b\\deep.txt", "deep");
-    SetWriteTime(d + L"src\\top.txt", 1500000000);
-    MakeDirs(d + L"dst\\");
-    WriteFileBytes(d + L"dst\\top.txt", "kept");
-    SetWriteTime(d + L"dst\\top.txt", 1600000000);
-    EXPECT_TRUE(CopyTree(d + L"src", d + L"dst"));
-    EXPECT_EQ("kept", ReadFileBytes(d + L"dst\\top.txt"));
-    EXPECT_EQ("deep", ReadFileBytes(d + L"dst\\a\\b\\deep.txt"));
-    EXPECT_FALSE(CopyTree(d + L"nothing", d + L"dst2"));
-
-    SetFileAttributesW((d + L"dst\\a\\b\\deep.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(DeleteTree(d + L"dst"));
-    EXPECT_FALSE(FileExists(d + L"dst"));
+    SetFileAttributesW((d + L"src\\a\\b\\deep.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(DeleteTree(d + L"src"));
+    EXPECT_FALSE(FileExists(d + L"src"));
 }
 
 TEST(UpdaterInstall, ScriptCopiesFilesFoldersAndKeepsTheFirstReboot) {
@@ -312,10 +303,15 @@ TEST(UpdaterInstall, ScriptCopiesFilesFoldersAndKeepsTheFirstReboot) {
     GetCurrentDirectoryW(MAX_PATH, current);
     SetCurrentDirectoryW(dir.Path().c_str());
     int reboot = 0;
+    CCMInstallTransaction transaction(dir.Path() + L"\\update\\");
     EXPECT_TRUE(UnpackPackage(package));
-    EXPECT_TRUE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
+    EXPECT_TRUE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr, transaction));
     RemovePackage(package);
     SetCurrentDirectoryW(current);
+    // Drafted only: nothing is in place before the commit.
+    EXPECT_FALSE(FileExists(program + L"data\\x.txt"));
+    ASSERT_TRUE(transaction.Commit());
+    transaction.Finish(reboot);
 
     EXPECT_EQ(2, reboot);
     EXPECT_EQ("A", ReadFileBytes(program + L"lib\\deep\\a.dll"));
@@ -335,9 +331,10 @@ TEST(UpdaterInstall, ScriptCopiesFilesFoldersAndKeepsTheFirstReboot) {
     for (char c : second) setup2.data += std::string{c, '\0'};
     WriteFileBytes(package, ZipBuilder().Add(setup2).Build());
     UnpackPackage(package);
-    RunSetupScript(package + L".DIR\\", program, reboot, nullptr);
+    RunSetupScript(package + L".DIR\\", program, reboot, nullptr, transaction);
     RemovePackage(package);
     EXPECT_EQ(2, reboot);
+    EXPECT_FALSE(FileExists(dir.Path() + L"\\update\\install.journal"));
 }
 
 TEST(UpdaterInstall, BrokenOrScriptlessPackagesInstallNothingButAreRemoved) {
@@ -346,9 +343,10 @@ TEST(UpdaterInstall, BrokenOrScriptlessPackagesInstallNothingButAreRemoved) {
     MakeDirs(program);
     const std::wstring package = dir.Path() + L"\\bad.zip";
     int reboot = 0;
+    CCMInstallTransaction transaction(dir.Path() + L"\\update\\");
     WriteFileBytes(package, "this is not an archive");
     EXPECT_FALSE(UnpackPackage(package));
-    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr, transaction));
     RemovePackage(package);
     EXPECT_FALSE(FileExists(package));
     EXPECT_FALSE(FileExists(package + L".DIR"));
@@ -356,31 +354,154 @@ TEST(UpdaterInstall, BrokenOrScriptlessPackagesInstallNothingButAreRemoved) {
     WriteFileBytes(package, ZipBuilder().Add("file.txt", "f").Build());
     EXPECT_TRUE(UnpackPackage(package));
     EXPECT_EQ("f", ReadFileBytes(package + L".DIR\\file.txt"));
-    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr, transaction));
     RemovePackage(package);
     EXPECT_FALSE(FileExists(program + L"file.txt"));
     EXPECT_FALSE(FileExists(package + L".DIR"));
     EXPECT_EQ(0, reboot);
 }
 
-TEST(UpdaterInstall, FailedCopyFailsTheScriptButTheOtherStepsRun) {
-    CScratchFolder dir(L"fail");
-    const std::wstring program = dir.Path() + L"\\prog\\";
-    MakeDirs(program + L"locked\\");
-    const std::wstring package = dir.Path() + L"\\f.zip";
-    ZipEntrySpec setup;
-    setup.name = "setup.xml";
-    setup.data = Utf16Bytes(
-        L"<Config><File Source=\"a.txt\" Target=\"locked\" BaseDir=\"Work\"/>"
-        L"<File Source=\"b.txt\" Target=\"b.txt\" BaseDir=\"Work\"/></Config>");
-    WriteFileBytes(package, ZipBuilder().Add(setup).Add("a.txt", "a").Add("b.txt", "b").Build());
-    // A folder stands where the first file should go (older than the package's entries).
-    SetWriteTime(program + L"locked", 1400000000);
-    int reboot = 0;
-    ASSERT_TRUE(UnpackPackage(package));
-    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
-    RemovePackage(package);
-    EXPECT_EQ("b", ReadFileBytes(program + L"b.txt"));
+// A program folder with files of known bytes and times, and its snapshot to compare against.
+class InstallFixture : public ::testing::Test {
+protected:
+    InstallFixture() : m_dir(L"txn"), m_program(m_dir.Path() + L"\\prog\\") {
+        MakeDirs(m_program + L"sub\\");
+        WriteFileBytes(m_program + L"keep.txt", "old keep");
+        WriteFileBytes(m_program + L"sub\\old.txt", "old sub");
+        SetWriteTime(m_program + L"keep.txt", 1400000000);
+        SetWriteTime(m_program + L"sub\\old.txt", 1400000000);
+        SetWriteTime(m_program + L"sub", 1400000000);
+        SetWriteTime(m_program, 1400000000);
+        m_before = Snapshot(m_program);
+    }
+    std::wstring Update() const { return m_dir.Path() + L"\\update\\"; }
+    // Unpacks a package with the script and runs it into the transaction.
+    bool Install(const std::wstring& script, ZipBuilder files, CCMInstallTransaction& transaction) {
+        ZipEntrySpec setup;
+        setup.name = "setup.xml";
+        setup.data = Utf16Bytes(script);
+        const std::wstring package = m_dir.Path() + L"\\p.zip";
+        WriteFileBytes(package, files.Add(setup).Build());
+        bool ok = UnpackPackage(package) &&
+                  RunSetupScript(package + L".DIR\\", m_program, m_reboot, nullptr, transaction);
+        RemovePackage(package);
+        return ok;
+    }
+    // Two packages: the first replaces keep.txt and adds sub\new.txt and a folder.
+    bool InstallGoodPackage(CCMInstallTransaction& transaction) {
+        return Install(
+            L"<Config><File Source=\"k.txt\" Target=\"keep.txt\" BaseDir=\"Work\"/>"
+            L"<Dir Source=\"d\" Target=\"sub\" BaseDir=\"Work\"/></Config>",
+            ZipBuilder()
+                .Add("k.txt", "new keep")
+                .Add("d/new.txt", "n")
+                .Add("d/more/deep.txt", "deep"),
+            transaction);
+    }
+
+    CScratchFolder m_dir;
+    std::wstring m_program;
+    std::string m_before;
+    int m_reboot = 0;
+};
+
+TEST_F(InstallFixture, GoodThenBrokenOrIncompletePackageLeavesTheFolderAsItWas) {
+    {
+        CCMInstallTransaction transaction(Update());
+        ASSERT_TRUE(InstallGoodPackage(transaction));
+        WriteFileBytes(m_dir.Path() + L"\\bad.zip", "not an archive");
+        EXPECT_FALSE(UnpackPackage(m_dir.Path() + L"\\bad.zip"));
+        transaction.Rollback();
+    }
+    EXPECT_EQ(m_before, Snapshot(m_program));
+    // A script naming a source its package lacks drafts nothing, not even its good steps.
+    CCMInstallTransaction transaction(Update());
+    ASSERT_TRUE(InstallGoodPackage(transaction));
+    EXPECT_FALSE(
+        Install(L"<Config><File Source=\"a.txt\" Target=\"a.txt\" BaseDir=\"Work\"/>"
+                L"<File Source=\"gone.txt\" Target=\"b.txt\" BaseDir=\"Work\"/></Config>",
+                ZipBuilder().Add("a.txt", "a"), transaction));
+    EXPECT_FALSE(FileExists(m_program + L"a.txt.trvnew"));
+    transaction.Rollback();
+    EXPECT_EQ(m_before, Snapshot(m_program));
+    EXPECT_FALSE(FileExists(Update() + L"install.journal"));
+}
+
+TEST_F(InstallFixture, CommitReplacesEverythingAndAFileHeldOpenRollsTheWholeRunBack) {
+    {
+        CCMInstallTransaction transaction(Update());
+        ASSERT_TRUE(InstallGoodPackage(transaction));
+        HANDLE held = CreateFileW((m_program + L"sub\\old.txt").c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        ASSERT_TRUE(
+            Install(L"<Config><File Source=\"o.txt\" Target=\"sub\\old.txt\" "
+                    L"BaseDir=\"Work\"/></Config>",
+                    ZipBuilder().Add("o.txt", "new sub"), transaction));
+        EXPECT_FALSE(transaction.Commit());
+        CloseHandle(held);
+        transaction.Rollback();
+    }
+    EXPECT_EQ(m_before, Snapshot(m_program));
+
+    CCMInstallTransaction transaction(Update());
+    ASSERT_TRUE(InstallGoodPackage(transaction));
+    // A later package's newer copy of the same target replaces the earlier draft.
+    ZipEntrySpec newer;
+    newer.name = "k.txt";
+    newer.data = "newer keep";
+    newer.dosDate = 0x4B21;  // 2017-09-01
+    ASSERT_TRUE(
+        Install(L"<Config><File Source=\"k.txt\" Target=\"keep.txt\" "
+                L"BaseDir=\"Work\"/></Config>",
+                ZipBuilder().Add(newer), transaction));
+    ASSERT_TRUE(transaction.Commit());
+    transaction.Finish(m_reboot);
+    EXPECT_EQ("newer keep", ReadFileBytes(m_program + L"keep.txt"));
+    EXPECT_EQ("deep", ReadFileBytes(m_program + L"sub\\more\\deep.txt"));
+    EXPECT_EQ("old sub", ReadFileBytes(m_program + L"sub\\old.txt"));
+    EXPECT_FALSE(FileExists(m_program + L"keep.txt.trvold"));
+    EXPECT_FALSE(FileExists(m_program + L"keep.txt.trvnew"));
+    EXPECT_FALSE(FileExists(Update() + L"install.journal"));
+    EXPECT_EQ(0, m_reboot);
+}
+
+TEST_F(InstallFixture, JournalOfAnInterruptedCommitIsRolledBackAtTheNextStart) {
+    {
+        // Committed, never finished: what a power cut leaves.
+        CCMInstallTransaction transaction(Update());
+        ASSERT_TRUE(InstallGoodPackage(transaction));
+        ASSERT_TRUE(transaction.Commit());
+    }
+    EXPECT_EQ("new keep", ReadFileBytes(m_program + L"keep.txt"));
+    // A record cut off mid-line was never acted on.
+    HANDLE journal = CreateFileW((Update() + L"install.journal").c_str(), FILE_APPEND_DATA, 0,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, journal);
+    const wchar_t torn[] = L"A\tC:\\windows\\win.ini\tC:\\win";
+    DWORD written = 0;
+    WriteFile(journal, torn, sizeof(torn) - sizeof(wchar_t), &written, nullptr);
+    CloseHandle(journal);
+    EXPECT_TRUE(RecoverInterruptedInstall(Update()));
+    EXPECT_EQ(m_before, Snapshot(m_program));
+    EXPECT_FALSE(FileExists(Update() + L"install.journal"));
+    EXPECT_TRUE(RecoverInterruptedInstall(Update()));
+}
+
+TEST_F(InstallFixture, AShellStepCommitsWhatCameBeforeItAndOnlyLaterStepsAreUndone) {
+    CCMInstallTransaction transaction(Update());
+    ASSERT_TRUE(
+        Install(L"<Config><File Source=\"k.txt\" Target=\"keep.txt\" BaseDir=\"Work\"/>"
+                L"<Shell Target=\"cmd.exe\" Option=\"/c exit\" BaseDir=\"System\"/>"
+                L"<File Source=\"o.txt\" Target=\"sub\\old.txt\" BaseDir=\"Work\"/>"
+                L"</Config>",
+                ZipBuilder().Add("k.txt", "new keep").Add("o.txt", "new sub"), transaction));
+    EXPECT_EQ("new keep", ReadFileBytes(m_program + L"keep.txt"));
+    EXPECT_FALSE(FileExists(m_program + L"keep.txt.trvold"));
+    transaction.Rollback();
+    EXPECT_EQ("new keep", ReadFileBytes(m_program + L"keep.txt"));
+    EXPECT_EQ("old sub", ReadFileBytes(m_program + L"sub\\old.txt"));
+    EXPECT_FALSE(FileExists(m_program + L"sub\\old.txt.trvnew"));
 }
 
 TEST(UpdaterInstall, ShellStartsAProgramAndTheFolderItMadeCurrentIsGivenBack) {
@@ -400,8 +521,9 @@ TEST(UpdaterInstall, ShellStartsAProgramAndTheFolderItMadeCurrentIsGivenBack) {
     wchar_t before[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, before);
     int reboot = 0;
+    CCMInstallTransaction transaction(dir.Path() + L"\\update\\");
     ASSERT_TRUE(UnpackPackage(package));
-    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr));
+    EXPECT_FALSE(RunSetupScript(package + L".DIR\\", program, reboot, nullptr, transaction));
     wchar_t after[MAX_PATH] = {};
     GetCurrentDirectoryW(MAX_PATH, after);
     EXPECT_STREQ(before, after);

@@ -1,5 +1,7 @@
 #include "updater/testkit.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "common/util/ntstringconvert.h"
@@ -170,6 +172,59 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return WriteFileBytes(path, bytes);
+}
+
+}  // namespace testkit
+
+namespace testkit {
+
+namespace {
+
+void AddEntry(const std::wstring& path, const std::wstring& name, std::string& out) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return;
+    char line[128];
+    snprintf(line, sizeof(line), " attrs=%lx created=%lx:%lx written=%lx:%lx size=%lu\n",
+             static_cast<unsigned long>(data.dwFileAttributes),
+             static_cast<unsigned long>(data.ftCreationTime.dwHighDateTime),
+             static_cast<unsigned long>(data.ftCreationTime.dwLowDateTime),
+             static_cast<unsigned long>(data.ftLastWriteTime.dwHighDateTime),
+             static_cast<unsigned long>(data.ftLastWriteTime.dwLowDateTime),
+             static_cast<unsigned long>(data.nFileSizeLow));
+    for (wchar_t c : name) out += c < 0x80 ? static_cast<char>(c) : '?';
+    out += line;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        WIN32_FIND_DATAW found{};
+        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE) return;
+        std::vector<std::wstring> names;
+        do {
+            std::wstring child = found.cFileName;
+            if (child != L"." && child != L"..") names.push_back(child);
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+        std::sort(names.begin(), names.end());
+        for (const auto& child : names) AddEntry(path + L"\\" + child, name + L"\\" + child, out);
+        return;
+    }
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    std::string bytes(data.nFileSizeLow, '\0');
+    DWORD got = 0;
+    if (!bytes.empty()) ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    out += bytes.substr(0, got) + "\n";
+}
+
+}  // namespace
+
+std::string Snapshot(const std::wstring& folder) {
+    std::wstring path = folder;
+    while (!path.empty() && path.back() == L'\\') path.pop_back();
+    std::string out;
+    AddEntry(path, L".", out);
+    return out;
 }
 
 }  // namespace testkit

@@ -47,6 +47,10 @@ private:
 // Saves the window's picture as a 24-bit BMP file; false on failure.
 bool SaveWindowBitmap(HWND window, const std::wstring& path);
 
+// Every entry below folder with its bytes, attributes and creation and write times (the folder's
+// own times included), as one comparable text.
+std::string Snapshot(const std::wstring& folder);
+
 // The program-folder copy of a built binary from the build tree (tests/, dist/, tools/).
 std::wstring BuiltFile(const std::wstring& relative);
 
