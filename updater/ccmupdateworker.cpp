@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <vector>
+
 #include "updater/download.h"
 #include "updater/imeclient.h"
 #include "updater/install.h"
@@ -25,11 +27,16 @@ void CCMUpdateDlg::RunUpdateWorker() {
     m_cancel = 0;
     bool timerStarted = false;
     if (!m_state.testMode) {
+        // A package fetched in this run is not fetched again when the user retries the others
+        // (a file found from an earlier run is checked by the download itself).
+        std::vector<bool> fetched(m_state.items.size(), false);
         for (;;) {
-            for (size_t i = 0; i < m_state.items.size() && !m_cancel; ++i) DownloadItem(i);
+            for (size_t i = 0; i < m_state.items.size() && !m_cancel; ++i)
+                if (!fetched[i]) fetched[i] = DownloadItem(i);
             if (m_cancel) break;
             bool all = true;
-            for (const auto& item : m_state.items) all = all && FileExists(item->localPath);
+            for (size_t i = 0; i < m_state.items.size(); ++i)
+                all = all && fetched[i] && FileExists(m_state.items[i]->localPath);
             if (all) break;
             if (ShowUpdateMessage(nullptr, Text(1004), MB_YESNO) != IDYES) {
                 StartCloseTimer();
@@ -81,6 +88,7 @@ CCMUpdateDlg::InstallOutcome CCMUpdateDlg::InstallItems() {
     SetProgress(0);
     size_t count = m_state.items.size();
     CCMInstallTransaction transaction(m_state.programFolder + L"update\\");
+    const int rebootBefore = m_state.reboot;
     InstallOutcome outcome = InstallOutcome::Installed;
     for (size_t k = 0; k < count && outcome == InstallOutcome::Installed; ++k) {
         if (m_cancel)
@@ -101,6 +109,9 @@ CCMUpdateDlg::InstallOutcome CCMUpdateDlg::InstallItems() {
         transaction.Finish(m_state.reboot);
     else
         transaction.Rollback();
+    // Packages that were rolled back need no restart of the computer; a started program may.
+    if (outcome != InstallOutcome::Installed && !transaction.HasCommitted())
+        m_state.reboot = rebootBefore;
     return outcome;
 }
 

@@ -308,6 +308,7 @@ bool CCMInstallTransaction::MarkCommitted(int& reboot) {
     // Once marked, a crash while the set-aside files go leaves nothing to undo; when the mark
     // cannot be written the journal goes first for the same reason.
     bool marked = Record(kCommitPoint, std::wstring());
+    m_committed = true;
     if (!marked) CloseJournal(true);
     m_timesKept.clear();
     for (const auto& aside : m_asides)

@@ -38,6 +38,9 @@ public:
     // library) is deleted at the next start of Windows, which sets reboot when it is 0.
     void Finish(int& reboot);
 
+    // Whether a commit point was passed: those changes stay whatever happens later.
+    bool HasCommitted() const { return m_committed; }
+
     // The journal's file name inside the update folder.
     static const wchar_t kJournalName[];
 
@@ -57,6 +60,7 @@ private:
     std::vector<Staged> m_staged;
     std::vector<std::wstring> m_timesKept;
     std::vector<std::wstring> m_asides;  // committed, to be deleted by Finish
+    bool m_committed = false;
 };
 
 // Rolls back what the journal in updateFolder records of a run that never finished (a crash or

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "updater/ccmupdatedlg.h"
+#include "updater/download.h"
 #include "updater/imeclient.h"
 #include "updater/pendingreboot.h"
 #include "support/filebytes.h"
@@ -261,7 +262,13 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     ASSERT_EQ(200, m_lane.Get("/update/pkg/core.zip", &core));
     ASSERT_GT(core.size(), 1000u);
     CreateDirectoryW((Folder() + L"update").c_str(), nullptr);
+    // What an earlier run of this version left: part of the package and what it belongs to.
     WriteFileBytes(Folder() + L"update\\core.zip.$$$", core.substr(0, 700));
+    UpdateItem earlier;
+    earlier.version = L"2.1.0";
+    earlier.url = m_lane.WideBase() + L"/update/pkg/core.zip";
+    earlier.localPath = Folder() + L"update\\core.zip";
+    ASSERT_TRUE(RecordPartialDownload(earlier));
     ASSERT_TRUE(m_lane.Reset());
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"forcedupdate\":true}}"));
     ASSERT_TRUE(m_client.Start());
@@ -296,9 +303,10 @@ TEST_F(UpdaterRun, ForcedUpdateClosesTheClientInstallsResumesAndRestarts) {
     EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
 }
 
-TEST_F(UpdaterRun, FailedInstallStartsTheClientAgainAndKeepsVersionAndRebootRequest) {
+TEST_F(UpdaterRun, GoodThenBrokenPackageLeavesTheFolderAsItWasAndStartsTheClientAgain) {
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"reboot.zip\",\"broken.zip\"]}}"));
     ASSERT_TRUE(m_client.Start());
+    std::string version = ReadFileBytes(Folder() + L"version.xml");
     auto seen = RunUpdater(L"", {IDYES, IDOK, IDOK});
     ASSERT_EQ(3u, seen.size());
     EXPECT_EQ(Text(1010), seen[1].text);
@@ -308,19 +316,49 @@ TEST_F(UpdaterRun, FailedInstallStartsTheClientAgainAndKeepsVersionAndRebootRequ
     // A new client process, started by the updater.
     EXPECT_TRUE(m_client.Running());
     EXPECT_EQ(2, CountLines(ReadFileBytes(Folder() + L"quorbel.log"), "started"));
-    EXPECT_TRUE(FileExists(Folder() + L"driver.txt"));
-    EXPECT_TRUE(FileExists(Folder() + L"notes.txt"));
+    // The good package's file went out again with the rest of the run, and so did its request
+    // for a restart of the computer.
+    EXPECT_FALSE(FileExists(Folder() + L"driver.txt"));
+    EXPECT_FALSE(FileExists(Folder() + L"driver.txt.trvnew"));
+    EXPECT_FALSE(FileExists(Folder() + L"notes.txt"));
+    EXPECT_EQ(version, ReadFileBytes(Folder() + L"version.xml"));
+    EXPECT_FALSE(FileExists(Folder() + L"update\\reboot.pending"));
+    EXPECT_FALSE(FileExists(Folder() + L"update\\install.journal"));
+}
+
+TEST_F(UpdaterRun, StaleOrMismatchedPackagesAreNeverInstalled) {
+    // A complete package of an earlier run, with other bytes than today's under the same name.
+    ZipEntrySpec setup;
+    setup.name = "setup.xml";
+    setup.data = Utf16Bytes(
+        "<Config><File Source=\"stale.txt\" Target=\"stale.txt\" BaseDir=\"Work\"/></Config>");
+    CreateDirectoryW((Folder() + L"update").c_str(), nullptr);
+    WriteFileBytes(Folder() + L"update\\skin.zip",
+                   ZipBuilder().Add(setup).Add("stale.txt", "old").Build());
+    // Today's offer names a digest the download does not have: the download fails.
+    ASSERT_TRUE(
+        m_lane.Fixture("{\"update\":{\"packages\":[{\"name\":\"skin.zip\",\"url\":\"/pkg/"
+                       "skin.zip\",\"sha256\":\"" +
+                       std::string(64, '0') + "\"}]}}"));
+    auto seen = RunUpdater(L"", {IDYES, IDNO});
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_EQ(L"升级下载过程发生错误，是否继续下载？", seen[1].text);
+    EXPECT_EQ(1, PackageRequests());
+    EXPECT_FALSE(FileExists(Folder() + L"update\\skin.zip"));
+    EXPECT_FALSE(FileExists(Folder() + L"skin\\theme.xml"));
     EXPECT_EQ(L"1.0.000", InstalledVersion());
 
-    // The next run completes with other packages and still offers the computer's restart.
+    // Without a digest the stale file is fetched again, and today's package goes in.
+    WriteFileBytes(Folder() + L"update\\skin.zip",
+                   ZipBuilder().Add(setup).Add("stale.txt", "old").Build());
     ASSERT_TRUE(m_lane.Fixture("{\"update\":{\"packages\":[\"skin.zip\"]}}"));
-    seen = RunUpdater(L"", {IDYES, IDOK, IDNO});
-    ASSERT_EQ(3u, seen.size());
-    EXPECT_EQ(Text(1010), seen[1].text);
-    EXPECT_EQ(L"升级完成，需要重新启动计算机才能运行Lumaveri，是否启动？", seen[2].text);
+    seen = RunUpdater(L"", {IDYES, IDNO});
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_EQ(Text(1006), seen[1].text);
+    EXPECT_EQ(2, PackageRequests());
+    EXPECT_FALSE(FileExists(Folder() + L"stale.txt"));
     EXPECT_TRUE(FileExists(Folder() + L"skin\\theme.xml"));
     EXPECT_EQ(L"2.1.0", InstalledVersion());
-    EXPECT_FALSE(FileExists(Folder() + L"update\\reboot.pending"));
 }
 
 TEST_F(UpdaterRun, DownloadErrorsAskToRetryAndNoInstallsNothing) {
@@ -478,7 +516,7 @@ TEST_F(DialogRun, ThreeItemsMoveTheBarTo33And66And100AndTheFirstRebootWins) {
     EXPECT_EQ(L"2.1.0", version);
 }
 
-TEST_F(DialogRun, CancelBeforeAPackageInstallsNoMoreAdvancesNothingAndStartsTheClientAgain) {
+TEST_F(DialogRun, CancelBetweenPackagesRollsBackAdvancesNothingAndStartsTheClientAgain) {
     // Cancels as the bar shows the first of two packages in, before the second one's turn.
     class CancellingDialog : public CCMUpdateDlg {
     public:
@@ -520,10 +558,12 @@ TEST_F(DialogRun, CancelBeforeAPackageInstallsNoMoreAdvancesNothingAndStartsTheC
     auto seen = driver.Seen();
     ASSERT_FALSE(seen.empty());
     for (const auto& box : seen) EXPECT_EQ(Text(1010), box.text);
-    EXPECT_TRUE(FileExists(m_dir.Path() + L"\\first.txt"));
+    // The first package's file and its restart request went out again with the cancel.
+    EXPECT_FALSE(FileExists(m_dir.Path() + L"\\first.txt"));
+    EXPECT_FALSE(FileExists(m_dir.Path() + L"\\first.txt.trvnew"));
     EXPECT_FALSE(FileExists(m_dir.Path() + L"\\second.txt"));
-    EXPECT_TRUE(FileExists(m_state.items[1]->localPath)) << "kept for the next run";
-    EXPECT_EQ(1, ReadPendingReboot(m_dir.Path() + L"\\update\\"));
+    EXPECT_EQ(0, ReadPendingReboot(m_dir.Path() + L"\\update\\"));
+    EXPECT_FALSE(FileExists(m_dir.Path() + L"\\update\\install.journal"));
     std::wstring version, base;
     ReadVersionFile(m_dir.Path() + L"\\version.xml", version, base);
     EXPECT_EQ(L"1.0", version);

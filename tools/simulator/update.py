@@ -36,8 +36,10 @@ def version_check(fixture, content_type, body, base):
     reply = {k: offer[k] for k in ("success", "versionnum", "forcedupdate", "describle")
              if k in offer}
     packages = offer.get("packages", [])
-    # Anything but a list of names (null, say) is passed on as it stands.
-    reply["data"] = ([{"name": name, "url": "/pkg/" + name} for name in packages]
+    # Anything but a list (null, say) is passed on as it stands; in a list a name becomes an
+    # entry for that package and an object is an entry as it stands (with "size" or "sha256").
+    reply["data"] = ([{"name": entry, "url": "/pkg/" + entry} if isinstance(entry, str) else entry
+                      for entry in packages]
                      if isinstance(packages, list) else packages)
     return json_reply(reply)
 
