@@ -70,7 +70,8 @@ bool ReadDeclaredSize(const Json::Value& value, uint32_t& size) {
             if (c < '0' || c > '9') return false;
             count = count * 10 + static_cast<uint64_t>(c - '0');
         }
-    } else if (value.isUInt64() && !value.isDouble()) {
+    } else if ((value.type() == Json::intValue || value.type() == Json::uintValue) &&
+               value.isUInt64()) {
         count = value.asUInt64();
     } else {
         return false;

@@ -159,6 +159,34 @@ TEST(UpdaterVersionReply, OnePackageGivesOneItem) {
     EXPECT_EQ(L"http://127.0.0.1:9/update/pkg/a.zip", offer.items[0]->url);
     EXPECT_EQ(L"C:\\prog\\update\\a.zip", offer.items[0]->localPath);
     EXPECT_EQ(0u, offer.items[0]->size);
+    EXPECT_EQ(L"2.1.0", offer.items[0]->version);
+    EXPECT_EQ(0u, offer.items[0]->declaredSize);
+    EXPECT_TRUE(offer.items[0]->sha256.empty());
+}
+
+TEST(UpdaterVersionReply, OptionalSizeAndDigestAreReadAndMalformedOnesSpoilTheReply) {
+    const std::wstring base = L"http://h", folder = L"C:\\p\\";
+    auto reply = [](const std::string& fields) {
+        return "{\"success\":true,\"versionnum\":\"2\",\"data\":[{\"name\":\"a.zip\","
+               "\"url\":\"/a\"" +
+               fields + "}]}";
+    };
+    const std::string digest = "00112233445566778899AABBCCDDEEFF00112233445566778899aabbccddeeff";
+    VersionOffer offer;
+    ASSERT_EQ(1, ParseVersionReply(reply(",\"size\":4096,\"sha256\":\"" + digest + "\""), base,
+                                   folder, offer));
+    EXPECT_EQ(4096u, offer.items[0]->declaredSize);
+    EXPECT_EQ("00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff",
+              offer.items[0]->sha256);
+    ASSERT_EQ(1, ParseVersionReply(reply(",\"size\":\"4294967295\""), base, folder, offer));
+    EXPECT_EQ(4294967295u, offer.items[0]->declaredSize);
+    for (const char* bad :
+         {",\"size\":0", ",\"size\":-1", ",\"size\":1.5", ",\"size\":\"12a\"", ",\"size\":\"\"",
+          ",\"size\":4294967296", ",\"size\":true", ",\"sha256\":\"abc\"", ",\"sha256\":5",
+          ",\"sha256\":\"0011223344556677889900112233445566778899001122334455667788990g\""}) {
+        EXPECT_EQ(-1, ParseVersionReply(reply(bad), base, folder, offer)) << bad;
+        EXPECT_TRUE(offer.items.empty());
+    }
 }
 
 TEST(UpdaterVersionReply, NoUpdateFailureAndOddShapes) {
