@@ -81,12 +81,12 @@ void CCMUpdateApp::WriteCheckRecord(DWORD cycle, bool withTime) {
 }
 
 bool CCMUpdateApp::InitInstance() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
     m_state.programFolder = OwnFolder();
     // An install that a crash or a power cut cut short is undone before anything else looks at
     // the program folder.
     RecoverInterruptedInstall(m_state.programFolder + L"update\\");
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
     std::vector<std::wstring> args = SplitCommandLine(GetCommandLineW());
     std::wstring first = args.size() > 1 ? args[1] : std::wstring();
     std::wstring second = args.size() > 2 ? args[2] : std::wstring();

@@ -442,6 +442,22 @@ TEST_F(InstallFixture, GoodThenBrokenOrIncompletePackageLeavesTheFolderAsItWas) 
         transaction.Rollback();
     }
     EXPECT_EQ(m_before, Snapshot(m_program));
+    // A member whose bytes do not match its checksum stops its package before the script.
+    {
+        CCMInstallTransaction transaction(Update());
+        ASSERT_TRUE(InstallGoodPackage(transaction));
+        ZipEntrySpec damaged;
+        damaged.name = "a.txt";
+        damaged.data = "a";
+        damaged.corruptCrc = true;
+        EXPECT_FALSE(
+            Install(L"<Config><File Source=\"b.txt\" Target=\"b.txt\" "
+                    L"BaseDir=\"Work\"/></Config>",
+                    ZipBuilder().Add(damaged).Add("b.txt", "b"), transaction));
+        EXPECT_FALSE(FileExists(m_program + L"b.txt.trvnew"));
+        transaction.Rollback();
+    }
+    EXPECT_EQ(m_before, Snapshot(m_program));
     // A script naming a source its package lacks drafts nothing, not even its good steps.
     CCMInstallTransaction transaction(Update());
     ASSERT_TRUE(InstallGoodPackage(transaction));
