@@ -224,6 +224,9 @@ bool CCMInstallTransaction::StageFile(const std::wstring& source, const std::wst
         SetFileAttributesW(staged.draft.c_str(), FILE_ATTRIBUTE_NORMAL);
         return CopyFileW(source.c_str(), staged.draft.c_str(), FALSE) != 0;
     }
+    // A folder where the file should go is never set aside for it.
+    DWORD attrs = GetFileAttributesW(target.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) return false;
     if (!NeedCopy(target, source)) return true;
     std::wstring folder = FolderOf(target);
     if (!MakeFolders(folder) || !KeepFolderTimes(folder)) return false;

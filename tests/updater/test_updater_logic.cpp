@@ -487,6 +487,21 @@ TEST_F(InstallFixture, CommitReplacesEverythingAndAFileHeldOpenRollsTheWholeRunB
         transaction.Rollback();
     }
     EXPECT_EQ(m_before, Snapshot(m_program));
+    {
+        // A rename that fails halfway through the commit (the last draft has gone) undoes the
+        // renames before it; a folder where a file should go is never replaced.
+        CCMInstallTransaction transaction(Update());
+        ASSERT_TRUE(InstallGoodPackage(transaction));
+        EXPECT_FALSE(
+            Install(L"<Config><File Source=\"o.txt\" Target=\"sub\" "
+                    L"BaseDir=\"Work\"/></Config>",
+                    ZipBuilder().Add("o.txt", "x"), transaction));
+        ASSERT_TRUE(DeleteFileW((m_program + L"sub\\more\\deep.txt.trvnew").c_str()));
+        EXPECT_FALSE(transaction.Commit());
+        EXPECT_EQ("new keep", ReadFileBytes(m_program + L"keep.txt"));
+        transaction.Rollback();
+    }
+    EXPECT_EQ(m_before, Snapshot(m_program));
 
     CCMInstallTransaction transaction(Update());
     ASSERT_TRUE(InstallGoodPackage(transaction));
