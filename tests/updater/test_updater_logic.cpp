@@ -45,6 +45,11 @@ std::wstring Utf16Body(const std::string& bytes) {
     return text;
 }
 
+// A version reply offering version 2 with the given data entries.
+std::string ReplyOffering(const std::string& entries) {
+    return "{\"success\":true,\"versionnum\":\"2\",\"data\":[" + entries + "]}";
+}
+
 }  // namespace
 
 TEST(UpdaterTexts, PlaceholdersAreFilledInOrder) {
@@ -167,9 +172,7 @@ TEST(UpdaterVersionReply, OnePackageGivesOneItem) {
 TEST(UpdaterVersionReply, OptionalSizeAndDigestAreReadAndMalformedOnesSpoilTheReply) {
     const std::wstring base = L"http://h", folder = L"C:\\p\\";
     auto reply = [](const std::string& fields) {
-        return "{\"success\":true,\"versionnum\":\"2\",\"data\":[{\"name\":\"a.zip\","
-               "\"url\":\"/a\"" +
-               fields + "}]}";
+        return ReplyOffering("{\"name\":\"a.zip\",\"url\":\"/a\"" + fields + "}");
     };
     const std::string digest = "00112233445566778899AABBCCDDEEFF00112233445566778899aabbccddeeff";
     VersionOffer offer;
@@ -225,9 +228,8 @@ TEST(UpdaterVersionReply, NoUpdateFailureAndOddShapes) {
 TEST(UpdaterVersionReply, NamesThatAreNotPlainFilesDevicesOrRepeatsSpoilTheReply) {
     const std::wstring base = L"http://h", folder = L"C:\\p\\";
     auto reply = [](const std::string& jsonName) {
-        return "{\"success\":true,\"versionnum\":\"2\",\"data\":[{\"name\":\"a.zip\","
-               "\"url\":\"/a\"},{\"name\":" +
-               jsonName + ",\"url\":\"/b\"}]}";
+        return ReplyOffering("{\"name\":\"a.zip\",\"url\":\"/a\"},{\"name\":" + jsonName +
+                             ",\"url\":\"/b\"}");
     };
     for (const char* bad :
          {"\"..\\\\quorbel.exe\"", "\"C:\\\\Windows\\\\x.zip\"", "\"\\\\x.zip\"", "\"a:b\"",
@@ -427,6 +429,17 @@ protected:
             transaction);
     }
 
+    // The good package, then one whose install fails: the rollback leaves the program folder
+    // as it was.
+    void ExpectFailureRollsBack(const std::wstring& script, ZipBuilder files) {
+        CCMInstallTransaction transaction(Update());
+        ASSERT_TRUE(InstallGoodPackage(transaction));
+        EXPECT_FALSE(Install(script, files, transaction));
+        transaction.Rollback();
+        EXPECT_EQ(m_before, Snapshot(m_program));
+        EXPECT_FALSE(FileExists(Update() + L"install.journal"));
+    }
+
     CScratchFolder m_dir;
     std::wstring m_program;
     std::string m_before;
@@ -443,32 +456,23 @@ TEST_F(InstallFixture, GoodThenBrokenOrIncompletePackageLeavesTheFolderAsItWas) 
     }
     EXPECT_EQ(m_before, Snapshot(m_program));
     // A member whose bytes do not match its checksum stops its package before the script.
-    {
-        CCMInstallTransaction transaction(Update());
-        ASSERT_TRUE(InstallGoodPackage(transaction));
-        ZipEntrySpec damaged;
-        damaged.name = "a.txt";
-        damaged.data = "a";
-        damaged.corruptCrc = true;
-        EXPECT_FALSE(
-            Install(L"<Config><File Source=\"b.txt\" Target=\"b.txt\" "
-                    L"BaseDir=\"Work\"/></Config>",
-                    ZipBuilder().Add(damaged).Add("b.txt", "b"), transaction));
-        EXPECT_FALSE(FileExists(m_program + L"b.txt.trvnew"));
-        transaction.Rollback();
-    }
-    EXPECT_EQ(m_before, Snapshot(m_program));
-    // A script naming a source its package lacks drafts nothing, not even its good steps.
-    CCMInstallTransaction transaction(Update());
-    ASSERT_TRUE(InstallGoodPackage(transaction));
-    EXPECT_FALSE(
-        Install(L"<Config><File Source=\"a.txt\" Target=\"a.txt\" BaseDir=\"Work\"/>"
-                L"<File Source=\"gone.txt\" Target=\"b.txt\" BaseDir=\"Work\"/></Config>",
-                ZipBuilder().Add("a.txt", "a"), transaction));
-    EXPECT_FALSE(FileExists(m_program + L"a.txt.trvnew"));
-    transaction.Rollback();
-    EXPECT_EQ(m_before, Snapshot(m_program));
-    EXPECT_FALSE(FileExists(Update() + L"install.journal"));
+    ZipEntrySpec damaged;
+    damaged.name = "a.txt";
+    damaged.data = "a";
+    damaged.corruptCrc = true;
+    ExpectFailureRollsBack(
+        L"<Config><File Source=\"b.txt\" Target=\"b.txt\" BaseDir=\"Work\"/>"
+        L"</Config>",
+        ZipBuilder().Add(damaged).Add("b.txt", "b"));
+    // So does a script naming a source its package lacks, and a folder where a file should go.
+    ExpectFailureRollsBack(
+        L"<Config><File Source=\"a.txt\" Target=\"a.txt\" BaseDir=\"Work\"/>"
+        L"<File Source=\"gone.txt\" Target=\"b.txt\" BaseDir=\"Work\"/></Config>",
+        ZipBuilder().Add("a.txt", "a"));
+    ExpectFailureRollsBack(
+        L"<Config><File Source=\"o.txt\" Target=\"sub\" BaseDir=\"Work\"/>"
+        L"</Config>",
+        ZipBuilder().Add("o.txt", "x"));
 }
 
 TEST_F(InstallFixture, CommitReplacesEverythingAndAFileHeldOpenRollsTheWholeRunBack) {
@@ -489,13 +493,9 @@ TEST_F(InstallFixture, CommitReplacesEverythingAndAFileHeldOpenRollsTheWholeRunB
     EXPECT_EQ(m_before, Snapshot(m_program));
     {
         // A rename that fails halfway through the commit (the last draft has gone) undoes the
-        // renames before it; a folder where a file should go is never replaced.
+        // renames before it.
         CCMInstallTransaction transaction(Update());
         ASSERT_TRUE(InstallGoodPackage(transaction));
-        EXPECT_FALSE(
-            Install(L"<Config><File Source=\"o.txt\" Target=\"sub\" "
-                    L"BaseDir=\"Work\"/></Config>",
-                    ZipBuilder().Add("o.txt", "x"), transaction));
         ASSERT_TRUE(DeleteFileW((m_program + L"sub\\more\\deep.txt.trvnew").c_str()));
         EXPECT_FALSE(transaction.Commit());
         EXPECT_EQ("new keep", ReadFileBytes(m_program + L"keep.txt"));
