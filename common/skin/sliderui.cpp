@@ -102,6 +102,7 @@ void CSliderUI::DoEvent(TEventUI& event) {
                 if (m_value != m_valueAtPress && m_manager)
                     m_manager->SendNotify(this, kNotifyValueChanged);
             }
+            break;        default:
             break;
     }
 }

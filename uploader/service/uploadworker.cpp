@@ -31,15 +31,8 @@ void RunUpload(CUploadContext& c) {
     }
     if (Closing(c)) return;
 
-    int result = 0;
-    if (!c.servers.first.empty()) {
-        result = UploadToServer(c, true);
-        if (Closing(c)) return;
-    }
-    if (!c.servers.second.empty()) {
-        result = UploadToServer(c, false);
-        if (Closing(c)) return;
-    }
+    int result = UploadToProvinceServers(c);
+    if (Closing(c)) return;
     // A -1 from a step that sent nothing must still read as a failure in wParam.
     c.NotifyWorkerDone(static_cast<WPARAM>(static_cast<INT_PTR>(result)));
 }
@@ -49,6 +42,16 @@ void RunUpload(CUploadContext& c) {
 DWORD WINAPI UploadWorker(void* context) {
     if (context != nullptr) RunUpload(*static_cast<CUploadContext*>(context));
     return 0;
+}
+
+int UploadToProvinceServers(CUploadContext& c) {
+    int result = 0;
+    if (!c.servers.first.empty()) {
+        result = UploadToServer(c, true);
+        if (Closing(c)) return result;
+    }
+    if (!c.servers.second.empty()) result = UploadToServer(c, false);
+    return result;
 }
 
 int UploadToServer(CUploadContext& c, bool firstServer) {

@@ -19,6 +19,11 @@ DWORD WINAPI UploadWorker(void* context);
 // read, or its path has no backslash (nothing is sent then).
 int UploadToServer(CUploadContext& context, bool firstServer);
 
+// UploadToServer to the first server, then the second, each when the province has it, until
+// the closing flag is raised. Returns the last transfer's result (the second server's when
+// both are used).
+int UploadToProvinceServers(CUploadContext& context);
+
 // libcurl progress function of the upload; `context` is a CUploadContext*. Returns -1
 // (abort) when the context is missing or its abort flag is raised.
 int UploadProgress(void* context, double downloadTotal, double downloadNow, double uploadTotal,
