@@ -148,8 +148,8 @@ RECT CListUI::ThumbRect() const {
     RECT track = TrackRect();
     if (::IsRectEmpty(&track)) return track;
     long length = track.bottom - track.top;
-    long thumb = std::max<long>(kMinThumb, static_cast<long>(length * GetPageRows() /
-                                                             m_rows.size()));
+    long thumb =
+        std::max<long>(kMinThumb, static_cast<long>(length * GetPageRows() / m_rows.size()));
     thumb = std::min(thumb, length);
     long offset = static_cast<long>((length - thumb) * static_cast<long long>(m_top) /
                                     static_cast<long long>(MaxTop()));
@@ -289,8 +289,8 @@ void CListUI::DoEvent(TEventUI& event) {
                 long room = (track.bottom - track.top) - (thumb.bottom - thumb.top);
                 if (room <= 0) break;
                 long y = std::max(0L, event.ptMouse.y - m_dragOffset - track.top);
-                ScrollTo(static_cast<size_t>((static_cast<long long>(y) * MaxTop() + room / 2) /
-                                             room));
+                ScrollTo(
+                    static_cast<size_t>((static_cast<long long>(y) * MaxTop() + room / 2) / room));
             }
             break;
         case UIEVENT_BUTTONUP:

@@ -102,7 +102,8 @@ void CSliderUI::DoEvent(TEventUI& event) {
                 if (m_value != m_valueAtPress && m_manager)
                     m_manager->SendNotify(this, kNotifyValueChanged);
             }
-            break;        default:
+            break;
+        default:
             break;
     }
 }

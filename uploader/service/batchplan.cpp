@@ -16,8 +16,7 @@ int CompareIgnoringCase(const std::wstring& a, const std::wstring& b) {
 }
 
 std::wstring UpperCase(std::wstring text) {
-    if (!text.empty())
-        ::CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
+    if (!text.empty()) ::CharUpperBuffW(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
 
@@ -105,8 +104,8 @@ BatchCounts CountBatch(const std::vector<BatchRow>& rows) {
 
 std::wstring BatchSummaryText(const BatchCounts& counts) {
     wchar_t text[96];
-    std::swprintf(text, sizeof(text) / sizeof(text[0]), texts::kBatchSummaryFormat,
-                  counts.uploaded, counts.failed, counts.notSent);
+    std::swprintf(text, sizeof(text) / sizeof(text[0]), texts::kBatchSummaryFormat, counts.uploaded,
+                  counts.failed, counts.notSent);
     return text;
 }
 

@@ -35,8 +35,8 @@ void RunBatch(CBatchContext& c) {
             int result = UploadToProvinceServers(c);
             if (Closing(c)) return;
             // A reply that is not JSON confirms nothing: the row counts as failed.
-            uploaded = JudgeUpload(static_cast<WPARAM>(static_cast<INT_PTR>(result)),
-                                   c.response) == UploadVerdict::Succeeded;
+            uploaded = JudgeUpload(static_cast<WPARAM>(static_cast<INT_PTR>(result)), c.response) ==
+                       UploadVerdict::Succeeded;
             if (uploaded) ArchiveLastUpload(c);
             status = uploaded ? texts::kBatchUploaded : texts::kUploadFailed;
         }

@@ -120,8 +120,8 @@ void CBatchWindow::NotifyJobStarted(size_t index) {
         m_rows[row].status = texts::kBatchSending;
         ShowRow(row);
         if (m_list) m_list->EnsureVisible(row);
-        SetControlText(m_counterLabel,
-                       BatchCounterText(static_cast<int>(index + 1), static_cast<int>(jobs.size())));
+        SetControlText(m_counterLabel, BatchCounterText(static_cast<int>(index + 1),
+                                                        static_cast<int>(jobs.size())));
     });
 }
 
