@@ -13,6 +13,7 @@
 #include "uidriver.h"
 #include "common/util/ntstringconvert.h"
 #include "uploader/service/texts.h"
+#include "uploader/service/uploadworker.h"
 #include "uploader/ui/batchwindow.h"
 #include "uploader/ui/loginwindow.h"
 #include "uploader/ui/uploadwindow.h"
@@ -295,6 +296,24 @@ TEST_F(UploadWindowTest, PhotoButtonsFollowTheNumber) {
     for (const wchar_t* name : kPhotoButtons) EXPECT_FALSE(ControlEnabled(upload, name)) << name;
     PressKey(VK_ESCAPE);
     EXPECT_TRUE(IsWindow(upload->GetHWND()));
+}
+
+TEST_F(UploadWindowTest, PreviewReadsAtMostTheCompressedPhotoCap) {
+    // A picture that decodes, padded behind its end to the cap and one byte beyond.
+    std::wstring atCap = Photo(L"cap.png", 64, 48);
+    std::wstring beyond = Photo(L"beyond.png", 64, 48);
+    for (const auto& [path, size] : {std::pair{atCap, kMaxCompressedPhotoBytes},
+                                     std::pair{beyond, kMaxCompressedPhotoBytes + 1}}) {
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size);
+        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+    }
+    EXPECT_NE(LoadPreviewPicture(atCap), nullptr);
+    EXPECT_EQ(LoadPreviewPicture(beyond), nullptr);
 }
 
 TEST_F(UploadWindowTest, PreviewFitsThePhotoIntoItsSquare) {

@@ -14,9 +14,6 @@
 
 namespace {
 
-// A 1000-pixel JPEG stays far below this; a larger file is not the one CompressPhoto wrote.
-constexpr size_t kMaxCompressedBytes = 16 << 20;
-
 bool Closing(const CUploadContext& c) { return c.flags.closing.load() != 0; }
 
 void RunUpload(CUploadContext& c) {
@@ -59,7 +56,7 @@ int UploadToServer(CUploadContext& c, bool firstServer) {
     std::string compressedAnsi = CNTStringConvert::UnicodeToAnsi(c.compressedPath.c_str());
 
     std::vector<char> bytes;
-    if (!ReadWholeFile(c.compressedPath, kMaxCompressedBytes, bytes)) return -1;
+    if (!ReadWholeFile(c.compressedPath, kMaxCompressedPhotoBytes, bytes)) return -1;
 
     std::string url =
         firstServer ? FirstServerUploadUrl(c.servers.first, c.session.xsid, c.record.student_id)

@@ -7,6 +7,10 @@
 
 #include "uploader/service/uploadcontext.h"
 
+// A 1000-pixel JPEG stays far below this; a larger file is not the one CompressPhoto wrote.
+// The preview reads no more than this either.
+constexpr size_t kMaxCompressedPhotoBytes = 16 << 20;
+
 // Thread procedure of the upload: both lookups, then the photo to the first and/or second
 // archive server. `context` is a CUploadContext* whose photoPath and fileNumber are set.
 // Posts WM_WORKER_DONE with the last transfer result (second server's when both are used),
