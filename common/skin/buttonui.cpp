@@ -77,6 +77,8 @@ void CButtonUI::DoEvent(TEventUI& event) {
             m_hot = false;
             Invalidate();
             break;
+        default:
+            break;
     }
 }
 

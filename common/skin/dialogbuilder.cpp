@@ -8,6 +8,7 @@
 #include "common/skin/editui.h"
 #include "common/skin/horizontallayoutui.h"
 #include "common/skin/labelui.h"
+#include "common/skin/listui.h"
 #include "common/skin/menuelementui.h"
 #include "common/skin/optionui.h"
 #include "common/skin/paintmanagerui.h"
@@ -65,6 +66,7 @@ CControlUI* CDialogBuilder::CreateBuiltin(const std::wstring& c) {
     if (c == L"Edit") return new CEditUI;
     if (c == L"Combo") return new CComboUI;
     if (c == L"Progress") return new CProgressUI;
+    if (c == L"List") return new CListUI;
     if (c == L"Slider") return new CSliderUI;
     if (c == L"MenuElement") return new CMenuElementUI;
     return nullptr;

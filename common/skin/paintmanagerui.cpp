@@ -282,7 +282,29 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
             // Coming back to the window puts the caret back into the edit box that had it.
             if (auto* edit = dynamic_cast<CEditUI*>(m_focus)) edit->SetFocus();
             return false;
+        case WM_MOUSEWHEEL: {
+            POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ::ScreenToClient(m_hWnd, &pt);
+            CControlUI* control = FindControl(pt);
+            if (!control || !control->IsEnabled()) return false;
+            TEventUI event;
+            event.Type = UIEVENT_SCROLLWHEEL;
+            event.ptMouse = pt;
+            event.wParam = wParam;
+            control->DoEvent(event);
+            result = 0;
+            return true;
+        }
         case WM_KEYDOWN:
+            // A focused control other than an edit box (which has its own window) sees the key
+            // first; Tab, Enter and Escape keep their window-wide meaning after it.
+            if (m_focus && !dynamic_cast<CEditUI*>(m_focus) && m_focus->IsVisible() &&
+                m_focus->IsEnabled()) {
+                TEventUI event;
+                event.Type = UIEVENT_KEYDOWN;
+                event.wParam = wParam;
+                m_focus->DoEvent(event);
+            }
             if (!DefaultKey(wParam)) return false;
             result = 0;
             return true;

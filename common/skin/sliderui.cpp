@@ -103,6 +103,8 @@ void CSliderUI::DoEvent(TEventUI& event) {
                     m_manager->SendNotify(this, kNotifyValueChanged);
             }
             break;
+        default:
+            break;
     }
 }
 

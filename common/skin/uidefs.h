@@ -73,7 +73,7 @@ protected:
     ~IDialogBuilderCallback() = default;
 };
 
-// Mouse and focus events the paint manager routes to a control.
+// Mouse, wheel, key and focus events the paint manager routes to a control.
 enum UIEventType {
     UIEVENT_MOUSEENTER,
     UIEVENT_MOUSELEAVE,
@@ -81,6 +81,8 @@ enum UIEventType {
     UIEVENT_BUTTONDOWN,
     UIEVENT_BUTTONUP,
     UIEVENT_CAPTURELOST,
+    UIEVENT_SCROLLWHEEL,  // wParam: WM_MOUSEWHEEL's, to the control under the pointer
+    UIEVENT_KEYDOWN,      // wParam: the virtual key, to the focused control (not an edit box)
 };
 
 struct TEventUI {

@@ -9,6 +9,7 @@
 #include "common/skin/editui.h"
 #include "common/skin/horizontallayoutui.h"
 #include "common/skin/labelui.h"
+#include "common/skin/listui.h"
 #include "common/skin/menuelementui.h"
 #include "common/skin/menuwnd.h"
 #include "common/skin/optionui.h"

@@ -13,6 +13,8 @@
 #include "uidriver.h"
 #include "common/util/ntstringconvert.h"
 #include "uploader/service/texts.h"
+#include "uploader/service/uploadworker.h"
+#include "uploader/ui/batchwindow.h"
 #include "uploader/ui/loginwindow.h"
 #include "uploader/ui/uploadwindow.h"
 
@@ -20,6 +22,7 @@ namespace {
 
 const wchar_t kLoginClass[] = L"UIMainFrame_quorbel_ZEV";
 const wchar_t kUploadClass[] = L"UIUploadFrame_quorbel_ZEV";
+const wchar_t kBatchClass[] = L"UIBatchFrame_quorbel_ZEV";
 const wchar_t* const kPhotoButtons[] = {L"view_pic_btn", L"upload_pic_btn", L"select_pic_btn",
                                         L"see_max_pic_btn", L"del_re_select_pic_btn"};
 
@@ -45,7 +48,7 @@ protected:
     }
 
     void TearDown() override {
-        for (const wchar_t* name : {kLoginClass, kUploadClass}) {
+        for (const wchar_t* name : {kBatchClass, kLoginClass, kUploadClass}) {
             while (HWND hWnd = FindAppWindow(name)) DestroyWindow(hWnd);
         }
         EXPECT_TRUE(sim.Reset());
@@ -295,6 +298,24 @@ TEST_F(UploadWindowTest, PhotoButtonsFollowTheNumber) {
     EXPECT_TRUE(IsWindow(upload->GetHWND()));
 }
 
+TEST_F(UploadWindowTest, PreviewReadsAtMostTheCompressedPhotoCap) {
+    // A picture that decodes, padded behind its end to the cap and one byte beyond.
+    std::wstring atCap = Photo(L"cap.png", 64, 48);
+    std::wstring beyond = Photo(L"beyond.png", 64, 48);
+    for (const auto& [path, size] : {std::pair{atCap, kMaxCompressedPhotoBytes},
+                                     std::pair{beyond, kMaxCompressedPhotoBytes + 1}}) {
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size);
+        EXPECT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+        CloseHandle(file);
+    }
+    EXPECT_NE(LoadPreviewPicture(atCap), nullptr);
+    EXPECT_EQ(LoadPreviewPicture(beyond), nullptr);
+}
+
 TEST_F(UploadWindowTest, PreviewFitsThePhotoIntoItsSquare) {
     CUploadWindow* upload = OpenUpload();
     ASSERT_NE(upload, nullptr);
@@ -495,6 +516,165 @@ TEST_F(UploadWindowTest, ClosingDuringAHungUploadEndsWithoutVerdict) {
     EXPECT_TRUE(PumpUntil([&] { return QuitPosted(); }, 1000));
     EXPECT_TRUE(ListNames(session.archiveRoot).empty());
     EXPECT_TRUE(FileExists(photos.Path() + L"\\li_CompPic.jpg"));
+}
+
+class BatchWindowTest : public UploadWindowTest {
+protected:
+    // Drops the photo folder onto the upload window and waits for the batch window in front.
+    CBatchWindow* OpenBatch(CUploadWindow* upload) {
+        upload->OnDrop(photos.Path());
+        HWND hWnd = nullptr;
+        if (!PumpUntil([&] {
+                hWnd = FindAppWindow(kBatchClass);
+                return hWnd && GetForegroundWindow() == hWnd &&
+                       !GetUpdateRect(hWnd, nullptr, FALSE);
+            }))
+            return nullptr;
+        Settle();
+        return static_cast<CBatchWindow*>(WindowObject(hWnd));
+    }
+    static CListUI* List(CBatchWindow* batch) {
+        return static_cast<CListUI*>(batch->FindControl(L"batch_list"));
+    }
+    static std::vector<std::wstring> States(CBatchWindow* batch) {
+        std::vector<std::wstring> states;
+        CListUI* list = List(batch);
+        for (size_t i = 0; i < list->GetRowCount(); ++i)
+            states.push_back(list->GetCell(i, 0) + L"|" + list->GetCell(i, 2) + L"|" +
+                             list->GetCell(i, 3));
+        return states;
+    }
+    size_t Posts() const {
+        size_t posts = 0;
+        for (const SimRecord& r : sim.Requests()) posts += r.method == "POST";
+        return posts;
+    }
+};
+
+TEST_F(BatchWindowTest, DroppedFolderRunsRowByRowThenRetriesOnlyTheFailed) {
+    for (const wchar_t* name :
+         {L"A123.png", L"A124.png", L"B456.png", L"Z999.png", L"c1.png", L"C1.jpg", L"notes.txt"})
+        Photo(name, 120, 90);
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    CBatchWindow* batch = OpenBatch(upload);
+    ASSERT_NE(batch, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(upload->GetHWND()));
+    EXPECT_EQ(States(batch),
+              (std::vector<std::wstring>{L"A123.png||等待上传", L"A124.png||等待上传",
+                                         L"B456.png||等待上传", L"C1.jpg||上传号重复",
+                                         L"c1.png||上传号重复", L"Z999.png||等待上传"}));
+    EXPECT_EQ(List(batch)->GetCell(0, 1), L"A123");
+    EXPECT_FALSE(ControlEnabled(batch, L"batch_retry_btn"));
+
+    // A123's upload to the second server meets a server error.
+    ASSERT_TRUE(sim.Fault("/second/api/Ef/upload", "html500"));
+    Click(ControlCenter(batch, L"batch_start_btn"));
+    ASSERT_TRUE(PumpUntil([&] {
+        return ControlText(batch, L"batch_summary_lbl") == L"上传成功 1 张，失败 3 张，未上传 2 张";
+    }));
+    EXPECT_EQ(States(batch),
+              (std::vector<std::wstring>{
+                  std::wstring(L"A123.png|三年级2班|") + texts::kUploadFailed,
+                  L"A124.png|三年级2班|已上传", std::wstring(L"B456.png||") + texts::kNotOwnStudent,
+                  L"C1.jpg||上传号重复", L"c1.png||上传号重复",
+                  std::wstring(L"Z999.png||") + texts::kWrongFileNumber}));
+    EXPECT_EQ(ControlText(batch, L"batch_counter_lbl"), L"第 4 / 4 张");
+    EXPECT_EQ(Posts(), 4u);
+    EXPECT_FALSE(ControlEnabled(batch, L"batch_start_btn"));
+    ASSERT_TRUE(ControlEnabled(batch, L"batch_retry_btn"));
+
+    ASSERT_TRUE(sim.Reset());
+    Click(ControlCenter(batch, L"batch_retry_btn"));
+    ASSERT_TRUE(PumpUntil([&] {
+        return ControlText(batch, L"batch_summary_lbl") == L"上传成功 2 张，失败 2 张，未上传 2 张";
+    }));
+    EXPECT_EQ(ControlText(batch, L"batch_counter_lbl"), L"第 3 / 3 张");
+    // Only A123 went out again: once to each server.
+    EXPECT_EQ(Posts(), 2u);
+    EXPECT_EQ(ListNames(session.archiveRoot + L"\\三年级-2班"),
+              (std::vector<std::wstring>{L"A123_CompPic-A123.jpg", L"A124_CompPic-A124.jpg"}));
+    EXPECT_TRUE(FileExists(photos.Path() + L"\\A123.png"));
+
+    HWND batchWnd = batch->GetHWND();
+    Click(ControlCenter(batch, L"closebtn"));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(batchWnd); }));
+    EXPECT_TRUE(IsWindowEnabled(upload->GetHWND()));
+    EXPECT_TRUE(IsWindow(upload->GetHWND()));
+}
+
+TEST_F(BatchWindowTest, StopAfterTheCurrentPhotoAndCloseWhileSending) {
+    for (const wchar_t* name : {L"A123.png", L"A124.png"}) Photo(name, 120, 90);
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    CBatchWindow* batch = OpenBatch(upload);
+    ASSERT_NE(batch, nullptr);
+    ASSERT_TRUE(sim.Fault("/first/index.php", "hang"));
+    Click(ControlCenter(batch, L"batch_start_btn"));
+    ASSERT_TRUE(PumpUntil([&] { return Posts() == 1; }));
+    EXPECT_EQ(List(batch)->GetCell(0, 3), texts::kBatchSending);
+    EXPECT_EQ(ControlText(batch, L"batch_counter_lbl"), L"第 1 / 2 张");
+    Click(ControlCenter(batch, L"batch_stop_btn"));
+    EXPECT_FALSE(ControlEnabled(batch, L"batch_stop_btn"));
+    // Closing while the photo hangs ends the transfer, waits for the worker and sends nothing more.
+    HWND batchWnd = batch->GetHWND();
+    Click(ControlCenter(batch, L"closebtn"));
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(batchWnd); }, 8000));
+    EXPECT_EQ(Posts(), 1u);
+    EXPECT_TRUE(IsWindowEnabled(upload->GetHWND()));
+    EXPECT_TRUE(ListNames(session.archiveRoot).empty());
+}
+
+TEST_F(BatchWindowTest, ListScrollsByWheelBarAndKeys) {
+    // Names only: listing never opens the photos.
+    for (int i = 0; i < 2000; ++i) {
+        wchar_t name[32];
+        swprintf(name, 32, L"\\N%04d.jpg", i);
+        HANDLE file = CreateFileW((photos.Path() + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_NEW, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+    }
+    CUploadWindow* upload = OpenUpload();
+    ASSERT_NE(upload, nullptr);
+    CBatchWindow* batch = OpenBatch(upload);
+    ASSERT_NE(batch, nullptr);
+    CListUI* list = List(batch);
+    ASSERT_EQ(list->GetRowCount(), 2000u);
+    EXPECT_EQ(ControlText(batch, L"batch_summary_lbl"),
+              L"上传成功 0 张，失败 0 张，未上传 2000 张");
+    size_t page = list->GetPageRows();
+    ASSERT_GT(page, 3u);
+
+    POINT center = ControlCenter(batch, L"batch_list");
+    MoveMouse(center);
+    INPUT wheel = {};
+    wheel.type = INPUT_MOUSE;
+    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    wheel.mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
+    SendInput(1, &wheel, sizeof(wheel));
+    ASSERT_TRUE(PumpUntil([&] { return list->GetTopRow() == 3; }));
+
+    // A click selects a row and gives the list the keys.
+    Click(center);
+    ASSERT_TRUE(PumpUntil([&] { return list->GetCurSel() >= 3; }));
+    PressKey(VK_END);
+    ASSERT_TRUE(PumpUntil([&] { return list->GetCurSel() == 1999; }));
+    EXPECT_EQ(list->GetTopRow(), 2000 - page);
+    PressKey(VK_HOME);
+    ASSERT_TRUE(PumpUntil([&] { return list->GetTopRow() == 0; }));
+    EXPECT_EQ(list->GetCurSel(), 0);
+    PressKey(VK_DOWN);
+    EXPECT_TRUE(PumpUntil([&] { return list->GetCurSel() == 1; }));
+
+    // The thumb sits at the top of the bar; dragged to its bottom, the last page shows.
+    RECT rc = list->GetPos();
+    POINT thumb{rc.right - 6, rc.top + 30 + 2 + 5};
+    POINT bottom{rc.right - 6, rc.bottom + 40};
+    ClientToScreen(batch->GetHWND(), &thumb);
+    ClientToScreen(batch->GetHWND(), &bottom);
+    Drag(thumb, bottom);
+    EXPECT_TRUE(PumpUntil([&] { return list->GetTopRow() == 2000 - page; }));
 }
 
 }  // namespace

@@ -23,4 +23,15 @@ constexpr wchar_t kUploadAgainButton[] = L"重新上传";
 constexpr wchar_t kUploadSucceeded[] = L"上传成功√";
 constexpr wchar_t kUploadProgressFormat[] = L"已完成:%d%%";
 
+// The batch window's row states, counter and summary.
+constexpr wchar_t kBatchWaiting[] = L"等待上传";
+constexpr wchar_t kBatchSending[] = L"上传中…";
+constexpr wchar_t kBatchUploaded[] = L"已上传";
+constexpr wchar_t kBatchDuplicateNumber[] = L"上传号重复";
+constexpr wchar_t kBatchEmptyNumber[] = L"上传号为空";
+constexpr wchar_t kBatchNumberTooLong[] = L"上传号过长";
+constexpr wchar_t kBatchCounterFormat[] = L"第 %d / %d 张";
+constexpr wchar_t kBatchSummaryFormat[] = L"上传成功 %d 张，失败 %d 张，未上传 %d 张";
+constexpr wchar_t kBatchEmptyFolder[] = L"文件夹中没有 JPG、JPEG 或 PNG 照片";
+
 }  // namespace texts

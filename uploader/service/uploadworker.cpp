@@ -14,9 +14,6 @@
 
 namespace {
 
-// A 1000-pixel JPEG stays far below this; a larger file is not the one CompressPhoto wrote.
-constexpr size_t kMaxCompressedBytes = 16 << 20;
-
 bool Closing(const CUploadContext& c) { return c.flags.closing.load() != 0; }
 
 void RunUpload(CUploadContext& c) {
@@ -31,15 +28,8 @@ void RunUpload(CUploadContext& c) {
     }
     if (Closing(c)) return;
 
-    int result = 0;
-    if (!c.servers.first.empty()) {
-        result = UploadToServer(c, true);
-        if (Closing(c)) return;
-    }
-    if (!c.servers.second.empty()) {
-        result = UploadToServer(c, false);
-        if (Closing(c)) return;
-    }
+    int result = UploadToProvinceServers(c);
+    if (Closing(c)) return;
     // A -1 from a step that sent nothing must still read as a failure in wParam.
     c.NotifyWorkerDone(static_cast<WPARAM>(static_cast<INT_PTR>(result)));
 }
@@ -51,12 +41,22 @@ DWORD WINAPI UploadWorker(void* context) {
     return 0;
 }
 
+int UploadToProvinceServers(CUploadContext& c) {
+    int result = 0;
+    if (!c.servers.first.empty()) {
+        result = UploadToServer(c, true);
+        if (Closing(c)) return result;
+    }
+    if (!c.servers.second.empty()) result = UploadToServer(c, false);
+    return result;
+}
+
 int UploadToServer(CUploadContext& c, bool firstServer) {
     if (CompressPhoto(c.photoPath, c.compressedPath) != 0) return -1;
     std::string compressedAnsi = CNTStringConvert::UnicodeToAnsi(c.compressedPath.c_str());
 
     std::vector<char> bytes;
-    if (!ReadWholeFile(c.compressedPath, kMaxCompressedBytes, bytes)) return -1;
+    if (!ReadWholeFile(c.compressedPath, kMaxCompressedPhotoBytes, bytes)) return -1;
 
     std::string url =
         firstServer ? FirstServerUploadUrl(c.servers.first, c.session.xsid, c.record.student_id)

@@ -7,6 +7,10 @@
 
 #include "uploader/service/uploadcontext.h"
 
+// A 1000-pixel JPEG stays far below this; a larger file is not the one CompressPhoto wrote.
+// The preview reads no more than this either.
+constexpr size_t kMaxCompressedPhotoBytes = 16 << 20;
+
 // Thread procedure of the upload: both lookups, then the photo to the first and/or second
 // archive server. `context` is a CUploadContext* whose photoPath and fileNumber are set.
 // Posts WM_WORKER_DONE with the last transfer result (second server's when both are used),
@@ -18,6 +22,11 @@ DWORD WINAPI UploadWorker(void* context);
 // of the transfer, or -1 when the photo cannot be compressed, the compressed file cannot be
 // read, or its path has no backslash (nothing is sent then).
 int UploadToServer(CUploadContext& context, bool firstServer);
+
+// UploadToServer to the first server, then the second, each when the province has it, until
+// the closing flag is raised. Returns the last transfer's result (the second server's when
+// both are used).
+int UploadToProvinceServers(CUploadContext& context);
 
 // libcurl progress function of the upload; `context` is a CUploadContext*. Returns -1
 // (abort) when the context is missing or its abort flag is raised.

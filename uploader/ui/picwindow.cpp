@@ -2,6 +2,7 @@
 
 #include "common/window/ntmemdc.h"
 #include "uploader/service/filehandle.h"
+#include "uploader/service/uploadworker.h"
 
 namespace {
 
@@ -14,13 +15,15 @@ struct StreamReleaser {
 };
 using StreamHandle = std::unique_ptr<IStream, StreamReleaser>;
 
-// The whole file in a memory stream; null when it cannot be read or the memory is not there.
+// The whole file in a memory stream; null when it cannot be read, is larger than the
+// compressed-photo cap (read on the UI thread, a huge file would freeze the window and could
+// exhaust the process), or the memory is not there.
 StreamHandle ReadIntoMemory(const std::wstring& path) {
     CFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
     if (!file.IsValid() || !::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 ||
-        size.QuadPart > MAXDWORD) {
+        size.QuadPart > static_cast<LONGLONG>(kMaxCompressedPhotoBytes)) {
         return nullptr;
     }
     DWORD length = static_cast<DWORD>(size.QuadPart);

@@ -17,7 +17,8 @@ RECT PreviewPlacement(int width, int height);
 
 // The picture at `path` as the preview shows it: read into memory (the file is closed again at
 // once, so the user may rename, replace or delete it meanwhile), decoded, and scaled once to
-// its size in the preview. Null when the file cannot be read or GDI+ cannot load it.
+// its size in the preview. Null when the file cannot be read, is larger than
+// kMaxCompressedPhotoBytes, or GDI+ cannot load it.
 std::unique_ptr<Gdiplus::Bitmap> LoadPreviewPicture(const std::wstring& path);
 
 // The 220 x 220 photo preview, a child of the upload window. Owns the image it shows.

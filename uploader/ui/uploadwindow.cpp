@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shobjidl.h>
 
 #include <utility>
 
@@ -9,6 +10,7 @@
 #include "uploader/service/roadsteps.h"
 #include "uploader/service/texts.h"
 #include "uploader/service/uploadworker.h"
+#include "uploader/ui/batchwindow.h"
 
 #ifndef FELTRINE_REGISTRATION_SITE
 #define FELTRINE_REGISTRATION_SITE "https://www.quorbel.com"
@@ -38,6 +40,48 @@ bool AskForPhoto(HWND owner, std::wstring& path) {
     return true;
 }
 
+// The system's folder picker, which also takes a typed path. False when cancelled or failed.
+bool AskForFolder(HWND owner, std::wstring& folder) {
+    IFileOpenDialog* dialog = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_PPV_ARGS(&dialog))))
+        return false;
+    bool chosen = false;
+    FILEOPENDIALOGOPTIONS options = 0;
+    if (SUCCEEDED(dialog->GetOptions(&options)) &&
+        SUCCEEDED(dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM |
+                                     FOS_PATHMUSTEXIST)) &&
+        SUCCEEDED(dialog->Show(owner))) {
+        IShellItem* item = nullptr;
+        if (SUCCEEDED(dialog->GetResult(&item))) {
+            wchar_t* path = nullptr;
+            if (SUCCEEDED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
+                folder = path;
+                ::CoTaskMemFree(path);
+                chosen = true;
+            }
+            item->Release();
+        }
+    }
+    dialog->Release();
+    return chosen;
+}
+
+// The one path dropped, or false when the drop carries several or none.
+bool SingleDroppedPath(HDROP drop, std::wstring& path) {
+    if (::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) != 1) return false;
+    UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
+    path.assign(length + 1, L'\0');
+    if (::DragQueryFileW(drop, 0, &path[0], length + 1) == 0) return false;
+    path.resize(length);
+    return true;
+}
+
+bool IsFolder(const std::wstring& path) {
+    DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace
 
 CUploadWindow::CUploadWindow(LoginSession session) : CUploadContext(std::move(session)) {}
@@ -55,6 +99,10 @@ LRESULT CUploadWindow::OnCreate(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& b
         m_preview.reset();
         return -1;
     }
+    // The tool runs elevated: the shell's drops from a normal-rights Explorer need these let in.
+    for (UINT message : {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), 0x0049u})
+        ::ChangeWindowMessageFilterEx(m_hWnd, message, MSGFLT_ALLOW, nullptr);
+    ::DragAcceptFiles(m_hWnd, TRUE);
     return 0;
 }
 
@@ -72,6 +120,7 @@ void CUploadWindow::Notify(TNotifyUI& msg) {
         m_successHint = m_pm.FindControl(L"SuccessUploadHint");
         m_seeMaxPicBtn = m_pm.FindControl(L"see_max_pic_btn");
         m_reselectBtn = m_pm.FindControl(L"del_re_select_pic_btn");
+        m_batchBtn = m_pm.FindControl(L"batch_upload_btn");
         EnablePhotoButtons(!TypedNumber().empty());
         // The caret goes into the number once the window is activated.
         m_pm.SetFocus(m_numberEdit);
@@ -87,6 +136,8 @@ void CUploadWindow::Notify(TNotifyUI& msg) {
             StartUpload();
         else if (msg.pSender == m_seeMaxPicBtn)
             OpenPhoto();
+        else if (msg.pSender == m_batchBtn)
+            ChooseBatchFolder();
         else if (msg.pSender == m_closeBtn)
             PostMessage(WM_CLOSE);
         else if (msg.pSender == m_minBtn)
@@ -107,7 +158,7 @@ void CUploadWindow::EnablePhotoButtons(bool enabled) {
         EnableControl(button, enabled);
 }
 
-void CUploadWindow::SelectPicture() {
+bool CUploadWindow::LookUpForSelection() {
     SetControlText(m_uploadPicBtn, texts::kUploadButton);
     SetControlText(m_hintUpload, std::wstring());
     SetControlText(m_successHint, std::wstring());
@@ -119,10 +170,14 @@ void CUploadWindow::SelectPicture() {
     std::string lookupResponse;
     int looked = LookupStudent(*this, lookupResponse);
     ShowBusyCursor(false);
-    if (looked != 0) return;
-
+    if (looked != 0) return false;
     photoPath.clear();
     m_shownPhoto.clear();
+    return true;
+}
+
+void CUploadWindow::SelectPicture() {
+    if (!LookUpForSelection()) return;
     std::wstring chosen;
     m_choosingPhoto = true;
     bool answered = AskForPhoto(m_hWnd, chosen);
@@ -136,6 +191,10 @@ void CUploadWindow::SelectPicture() {
         if (m_preview) m_preview->SetImage(nullptr);
         return;
     }
+    UseChosenPhoto(chosen);
+}
+
+void CUploadWindow::UseChosenPhoto(const std::wstring& chosen) {
     if (!IsAcceptedPhotoPath(chosen)) {
         SetControlText(m_hintUpload, texts::kWrongPhotoType);
         return;
@@ -146,6 +205,57 @@ void CUploadWindow::SelectPicture() {
     if (!picture) return;
     m_shownPhoto = chosen;
     if (m_preview) m_preview->SetImage(std::move(picture));
+}
+
+void CUploadWindow::ChooseBatchFolder() {
+    if (IsWorking()) return;
+    std::wstring folder;
+    m_choosingPhoto = true;
+    bool answered = AskForFolder(m_hWnd, folder);
+    m_choosingPhoto = false;
+    if (m_closeAfterChoice) {
+        PostMessage(WM_CLOSE);
+        return;
+    }
+    if (answered) OpenBatch(folder);
+}
+
+bool CUploadWindow::OpenBatch(const std::wstring& folder) {
+    if (IsWorking()) return false;
+    auto* batch = new CBatchWindow(session, folder);
+    // A window whose creation fails has deleted itself in OnFinalMessage.
+    HWND hWnd = batch->Create(
+        m_hWnd, L"",
+        WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU, 0,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
+    if (!hWnd) return false;
+    // Modal to this window: it gets its input back when the batch window closes.
+    ::EnableWindow(m_hWnd, FALSE);
+    batch->CenterWindow();
+    batch->ShowWindow(true, true);
+    return true;
+}
+
+void CUploadWindow::OnDrop(const std::wstring& path) {
+    if (IsWorking() || m_choosingPhoto) return;
+    if (IsFolder(path)) {
+        OpenBatch(path);
+        return;
+    }
+    if (LookUpForSelection()) UseChosenPhoto(path);
+}
+
+LRESULT CUploadWindow::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                           BOOL& bHandled) {
+    if (uMsg != WM_DROPFILES)
+        return CFeltrineWindow::HandleCustomMessage(uMsg, wParam, lParam, bHandled);
+    bHandled = TRUE;
+    auto drop = reinterpret_cast<HDROP>(wParam);
+    std::wstring path;
+    bool single = SingleDroppedPath(drop, path);
+    ::DragFinish(drop);
+    if (single) OnDrop(path);
+    return 0;
 }
 
 void CUploadWindow::StartUpload() {

@@ -19,6 +19,13 @@ public:
     const wchar_t* GetWindowClassName() const override { return L"UIUploadFrame_quorbel_ZEV"; }
     void Notify(TNotifyUI& msg) override;
 
+    // Opens the batch window for that folder, owned by this one, which stays disabled until it
+    // closes. False when an upload runs or the window cannot be made.
+    bool OpenBatch(const std::wstring& folder);
+    // What a drop of one path does: a folder opens the batch window, a file is chosen as the
+    // file dialog's choice is (after the same lookups). Ignored while an upload or a dialog runs.
+    void OnDrop(const std::wstring& path);
+
     // The preview child, or null before creation and after destruction.
     CPicWindow* Preview() const { return m_preview.get(); }
 
@@ -39,7 +46,16 @@ private:
     void NotifyUploadStopped() override;
     void NotifyWorkerDone(WPARAM result) override;
 
+    // WM_DROPFILES of one path goes to OnDrop; the rest to the base.
+    LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) override;
+
+    // The lookups that precede a choice, with the hints cleared first; false when one failed.
+    // The previous choice is forgotten once they pass.
+    bool LookUpForSelection();
     void SelectPicture();
+    // Takes a chosen file as the photo: refused by type, kept, shown when it loads.
+    void UseChosenPhoto(const std::wstring& chosen);
+    void ChooseBatchFolder();
     void StartUpload();
     void OpenRegistrationPage();
     void OpenPhoto();
@@ -56,7 +72,7 @@ private:
     // loaded. photoPath (the context's) is what an upload sends.
     std::wstring m_shownPhoto;
     CWorkerThread m_worker;
-    // The file dialog runs; a close that arrives meanwhile waits for it.
+    // The file or folder dialog runs; a close that arrives meanwhile waits for it.
     bool m_choosingPhoto = false;
     bool m_closeAfterChoice = false;
 
@@ -72,4 +88,5 @@ private:
     CControlUI* m_successHint = nullptr;
     CControlUI* m_seeMaxPicBtn = nullptr;
     CControlUI* m_reselectBtn = nullptr;
+    CControlUI* m_batchBtn = nullptr;
 };
