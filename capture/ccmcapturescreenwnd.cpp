@@ -205,6 +205,7 @@ void CCMCaptureScreenWnd::ResetSelection() {
 void CCMCaptureScreenWnd::DeleteAllObjects() {
     m_pCurrent = nullptr;
     m_objects.clear();
+    m_redo.clear();
 }
 
 void CCMCaptureScreenWnd::DeactivateCurrentObject() {
@@ -218,9 +219,21 @@ void CCMCaptureScreenWnd::UndoLast() {
     DeactivateCurrentObject();
     if (!m_objects.empty()) {
         InvalidateObject(m_objects.back().get());
+        m_redo.push_back(std::move(m_objects.back()));
         m_objects.pop_back();
     }
     if (m_objects.empty()) return;
+    m_pCurrent = m_objects.back().get();
+    m_pCurrent->Activate();
+    InvalidateObject(m_pCurrent);
+}
+
+void CCMCaptureScreenWnd::RedoLast() {
+    if (m_redo.empty()) return;
+    DeactivateCurrentObject();
+    m_objects.push_back(std::move(m_redo.back()));
+    m_redo.pop_back();
+    // As after an undo, the newest object is the current one.
     m_pCurrent = m_objects.back().get();
     m_pCurrent->Activate();
     InvalidateObject(m_pCurrent);

@@ -62,6 +62,9 @@ public:
     bool SaveToFile() override;
     // Removes the newest object; the one before it becomes current.
     void UndoLast() override;
+    // Brings back what the last undo took away, newest undone first; nothing when a new
+    // annotation was drawn or the selection chosen again since.
+    void RedoLast();
     void DeactivateCurrentObject() override;
     void ApplyMosaicBlock(int blockSize) override;
     void SetTextFontSize(int size) override;
@@ -73,6 +76,8 @@ public:
     void CompleteToClipboard();
     // Back to window snapping with no annotations; the selection stays until the next snap.
     void ResetSelection();
+    // Whether a double click inside the selection, Enter or Ctrl+C finish the capture now.
+    bool CanComplete() const;
     // Destroys the window; the object goes with it and no capture is current any more.
     void CloseCapture();
 
@@ -81,6 +86,7 @@ public:
     int GetActiveHandle() const { return m_nHandle; }
     bool IsEditing() const { return m_bEditing; }
     const std::vector<std::unique_ptr<CCMDrawObj>>& GetObjects() const { return m_objects; }
+    size_t GetRedoCount() const { return m_redo.size(); }
     CCMDrawObj* GetCurrentObject() const { return m_pCurrent; }
     HBITMAP GetSnapshot() const { return m_snapshot.get(); }
     CCMToolbar& GetToolbar() { return m_toolbar; }
@@ -104,11 +110,16 @@ private:
     LRESULT OnLButtonDblClk(POINT client, bool& handled);
     LRESULT OnRButtonUp(POINT client, bool& handled);
     LRESULT OnKeyDown(WPARAM key, bool& handled);
+    // An arrow key outside a text box: moves the pointer before a selection is settled, then
+    // the selection (with Shift its right or bottom edge) by one pixel, inside the screen.
+    void OnArrowKey(WPARAM key, bool shift);
     void OnMouseMoveEditing(WPARAM keys);
     void OnMouseMoveSelecting();
     void PressWhileEditing(POINT pt, bool& handled);
     void BeginObject(POINT pt);
     void FinishDrawing();
+    // The end of the drawing drag at pt with Shift held: square, round or at 45 degrees.
+    POINT ConstrainedEnd(POINT pt) const;
     void SetSelectionCursor(POINT pt);
     bool IsToolSelected() const;
     POINT ToScreen(POINT client) const;
@@ -168,4 +179,6 @@ private:
     CCMDrawObj* m_pCurrent = nullptr;
     std::unique_ptr<CCMDocument> m_document;
     std::vector<std::unique_ptr<CCMDrawObj>> m_objects;
+    // What undo took away, the newest undone last.
+    std::vector<std::unique_ptr<CCMDrawObj>> m_redo;
 };
