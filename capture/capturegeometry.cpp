@@ -176,3 +176,15 @@ void CMNudgeSelectionEdge(RECT* selection, int dx, int dy, const RECT& screen) {
     selection->bottom =
         std::max(selection->top + kMinSide, std::min<LONG>(selection->bottom + dy, screen.bottom));
 }
+
+RECT CMPlaceLoupe(POINT pointer, SIZE loupe, const RECT& area) {
+    // Far enough from the pointer that the cursor's own picture stays clear of it.
+    constexpr LONG kGap = 20;
+    LONG left = pointer.x + kGap, top = pointer.y + kGap;
+    if (left + loupe.cx > area.right) left = pointer.x - kGap - loupe.cx;
+    if (top + loupe.cy > area.bottom) top = pointer.y - kGap - loupe.cy;
+    // An area too small for either side keeps the loupe on it, beside the pointer's column.
+    if (left < area.left) left = std::min<LONG>(area.left, area.right - loupe.cx);
+    if (top < area.top) top = std::min<LONG>(area.top, area.bottom - loupe.cy);
+    return RECT{left, top, left + loupe.cx, top + loupe.cy};
+}

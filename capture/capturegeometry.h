@@ -46,3 +46,7 @@ POINT CMConstrainAngle45(POINT anchor, POINT pt);
 // Moves the right edge by dx and the bottom edge by dy, inside the screen and never below the
 // smallest selection (4 x 4 pixels).
 void CMNudgeSelectionEdge(RECT* selection, int dx, int dy, const RECT& screen);
+
+// Where the loupe of that size goes for the pointer: below and right of it, on the other side
+// of the pointer where it would pass an edge of area, and never over the pointer itself.
+RECT CMPlaceLoupe(POINT pointer, SIZE loupe, const RECT& area);

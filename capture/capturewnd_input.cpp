@@ -110,6 +110,7 @@ void CCMCaptureScreenWnd::OnMouseMoveSelecting() {
         InvalidateSelectionChange(before);
     }
     SetSelectionCursor(m_ptCurrent);
+    UpdateLoupe();
 }
 
 void CCMCaptureScreenWnd::SetSelectionCursor(POINT pt) {
@@ -153,6 +154,7 @@ LRESULT CCMCaptureScreenWnd::OnLButtonDown(POINT client, bool& handled) {
             }
         }
         if (m_nMode == MODE_RESIZING || m_nMode == MODE_MOVING) HideBars();
+        UpdateLoupe();
     }
     if (m_bEditing) PressWhileEditing(m_ptDown, handled);
     return 0;
@@ -229,6 +231,7 @@ LRESULT CCMCaptureScreenWnd::OnLButtonUp(POINT client, bool& handled) {
         m_nHandle = 0;
         PlaceToolbar();
         InvalidateSelection();
+        UpdateLoupe();
         return 0;
     }
     if (m_nMode == MODE_DRAWING) {

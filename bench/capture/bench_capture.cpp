@@ -188,6 +188,21 @@ int main() {
                 "repaint %.2f (<= 1); slider step / full repaint %.2f (<= 2)\n",
                 repaint / bare, compose / repaint, slider / bare);
 
+    // The pointer moving while a window is snapped: only the loupe's old and new places are
+    // repainted.
+    capture->ResetSelection();
+    Mouse(window, WM_MOUSEMOVE, 700, 500);
+    Pump();
+    const int kLoupeMoves = 40;
+    ULONGLONG loupeStart = NTGetTime();
+    for (int i = 1; i <= kLoupeMoves; ++i) {
+        Mouse(window, WM_MOUSEMOVE, 700 + i * 3, 500 + i * 2);
+        ::UpdateWindow(window);
+    }
+    double loupeMove = Milliseconds(loupeStart, NTGetTime()) / kLoupeMoves;
+    Report("loupe move while snapping", loupeMove, floor);
+    std::printf("goal: loupe move / full repaint %.2f (<= 0.25)\n", loupeMove / bare);
+
     // A rubber band from a fresh start: what each move leaves to repaint, and what painting
     // that costs.
     capture->ResetSelection();

@@ -122,6 +122,19 @@ TEST(CaptureGeometry, NudgingTheFarEdgesStaysOnTheScreenAndAtLeast4Pixels) {
     EXPECT_TRUE(Same(s, RECT{150, 50, 200, 100})) << Text(s);
 }
 
+TEST(CaptureGeometry, TheLoupeTurnsAwayFromEachEdgeAndNeverCoversThePointer) {
+    const RECT screen = {0, 0, 1024, 768};
+    const SIZE loupe = {122, 160};
+    const POINT pointers[] = {{500, 300}, {1023, 300}, {500, 767}, {1023, 767}, {0, 0}, {990, 5}};
+    const char* expected[] = {"520,320,642,480",  "881,320,1003,480", "520,587,642,747",
+                              "881,587,1003,747", "20,20,142,180",    "848,25,970,185"};
+    for (size_t i = 0; i < 6; ++i) {
+        RECT rc = CMPlaceLoupe(pointers[i], loupe, screen);
+        EXPECT_EQ(Text(rc), expected[i]);
+        EXPECT_FALSE(::PtInRect(&rc, pointers[i]));
+    }
+}
+
 TEST(CaptureGeometry, DisplaysBoundsAreTheVirtualScreen) {
     RECT bounds;
     ASSERT_TRUE(GetDisplaysBounds(&bounds));
