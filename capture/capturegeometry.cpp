@@ -1,6 +1,7 @@
 #include "capture/capturegeometry.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 bool GetDisplaysBounds(RECT* bounds) {
     RECT result = {};
@@ -149,4 +150,41 @@ RECT CMPlaceToolbarRect(const RECT& selection, SIZE bar, const RECT& work) {
     if (rc.right > work.right) ::OffsetRect(&rc, work.right - rc.right, 0);
     if (rc.left < work.left) ::OffsetRect(&rc, work.left - rc.left, 0);
     return rc;
+}
+
+POINT CMConstrainSquare(POINT anchor, POINT pt) {
+    const int dx = pt.x - anchor.x, dy = pt.y - anchor.y;
+    const int side = std::min(std::abs(dx), std::abs(dy));
+    return POINT{anchor.x + (dx < 0 ? -side : side), anchor.y + (dy < 0 ? -side : side)};
+}
+
+POINT CMConstrainAngle45(POINT anchor, POINT pt) {
+    const int dx = pt.x - anchor.x, dy = pt.y - anchor.y;
+    const int ax = std::abs(dx), ay = std::abs(dy);
+    // tan(22.5 degrees) ~ 0.4142 divides the snapping sectors.
+    if (static_cast<long long>(ay) * 10000 <= static_cast<long long>(ax) * 4142)
+        return POINT{pt.x, anchor.y};
+    if (static_cast<long long>(ax) * 10000 <= static_cast<long long>(ay) * 4142)
+        return POINT{anchor.x, pt.y};
+    return CMConstrainSquare(anchor, pt);
+}
+
+void CMNudgeSelectionEdge(RECT* selection, int dx, int dy, const RECT& screen) {
+    constexpr int kMinSide = 4;
+    selection->right =
+        std::max(selection->left + kMinSide, std::min<LONG>(selection->right + dx, screen.right));
+    selection->bottom =
+        std::max(selection->top + kMinSide, std::min<LONG>(selection->bottom + dy, screen.bottom));
+}
+
+RECT CMPlaceLoupe(POINT pointer, SIZE loupe, const RECT& area) {
+    // Far enough from the pointer that the cursor's own picture stays clear of it.
+    constexpr LONG kGap = 20;
+    LONG left = pointer.x + kGap, top = pointer.y + kGap;
+    if (left + loupe.cx > area.right) left = pointer.x - kGap - loupe.cx;
+    if (top + loupe.cy > area.bottom) top = pointer.y - kGap - loupe.cy;
+    // An area too small for either side keeps the loupe on it, beside the pointer's column.
+    if (left < area.left) left = std::min<LONG>(area.left, area.right - loupe.cx);
+    if (top < area.top) top = std::min<LONG>(area.top, area.bottom - loupe.cy);
+    return RECT{left, top, left + loupe.cx, top + loupe.cy};
 }

@@ -35,3 +35,18 @@ POINT CMClampPoint(POINT pt, const RECT& rc);
 // 40 pixels above the work area's bottom and inside its other edges (all in one coordinate
 // system).
 RECT CMPlaceToolbarRect(const RECT& selection, SIZE bar, const RECT& work);
+
+// Where a drag from anchor towards pt ends with Shift held: a square (both sides as long as the
+// shorter one), so it never reaches past where pt lies.
+POINT CMConstrainSquare(POINT anchor, POINT pt);
+// Where a drag from anchor towards pt ends with Shift held for a line: on the nearest multiple
+// of 45 degrees, a diagonal as long as the shorter side.
+POINT CMConstrainAngle45(POINT anchor, POINT pt);
+
+// Moves the right edge by dx and the bottom edge by dy, inside the screen and never below the
+// smallest selection (4 x 4 pixels).
+void CMNudgeSelectionEdge(RECT* selection, int dx, int dy, const RECT& screen);
+
+// Where the loupe of that size goes for the pointer: below and right of it, on the other side
+// of the pointer where it would pass an edge of area, and never over the pointer itself.
+RECT CMPlaceLoupe(POINT pointer, SIZE loupe, const RECT& area);

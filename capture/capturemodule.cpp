@@ -1,10 +1,13 @@
 #include "capture/capturemodule.h"
 
 #include <memory>
+#include <new>
 #include <string>
 
+#include "capture/capturegeometry.h"
 #include "capture/captureresources.h"
 #include "capture/ccmcapturescreenwnd.h"
+#include "capture/dpiawareness.h"
 #include "common/skin/uilib.h"
 #include "common/util/ntimage.h"
 #include "common/window/ntwindow.h"
@@ -14,6 +17,13 @@ namespace {
 HINSTANCE g_module = nullptr;
 CCMCaptureScreenWnd* g_capture = nullptr;
 HFONT g_labelFont = nullptr;
+// The awareness switch of a capture that has just ended, until its timer restores the context.
+std::unique_ptr<CMThreadDpiAwareness> g_endingAwareness;
+
+void CALLBACK EndAwareness(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    g_endingAwareness.reset();
+}
 
 }  // namespace
 
@@ -35,7 +45,8 @@ int CMStartCapture(const RECT& bounds, HWND notifyWindow, UINT notifyMessage) {
     if (g_capture || ::IsRectEmpty(&bounds)) return 0;
     // Started here rather than at load: GDI+ must not start or stop under the loader lock.
     if (!NTInitializeGdiplus()) return 0;
-    auto* capture = new CCMCaptureScreenWnd(notifyWindow, notifyMessage);
+    auto* capture = new (std::nothrow) CCMCaptureScreenWnd(notifyWindow, notifyMessage);
+    if (!capture) return 0;
     g_capture = capture;
     HWND window = capture->Create(nullptr, L"", WS_POPUP | WS_CLIPCHILDREN,
                                   WS_EX_TOPMOST | WS_EX_TOOLWINDOW, bounds);
@@ -47,6 +58,24 @@ int CMStartCapture(const RECT& bounds, HWND notifyWindow, UINT notifyMessage) {
         delete capture;
     }
     return 0;
+}
+
+int CMStartScreenCapture(HWND notifyWindow, UINT notifyMessage) {
+    if (g_capture) return 0;
+    // Before the displays are measured, so bounds, window and snapshot are all physical pixels.
+    auto awareness = std::make_unique<CMThreadDpiAwareness>();
+    RECT bounds = {};
+    GetDisplaysBounds(&bounds);
+    if (CMStartCapture(bounds, notifyWindow, notifyMessage) != 1) return 0;
+    g_capture->KeepDpiAwareness(std::move(awareness));
+    return 1;
+}
+
+void CMRestoreDpiAwarenessLater(std::unique_ptr<CMThreadDpiAwareness> awareness) {
+    g_endingAwareness = std::move(awareness);
+    UINT_PTR timer = ::SetTimer(nullptr, 0, 0, &EndAwareness);
+    // Without a timer it ends now, which still leaves the thread as the system restores it.
+    if (!timer) g_endingAwareness.reset();
 }
 
 HINSTANCE CMGetModule() { return g_module; }

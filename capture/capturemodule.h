@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <memory>
+
 class CCMCaptureScreenWnd;
+class CMThreadDpiAwareness;
 
 // The capture library's module-wide state: the one live capture window, the module handle and
 // the cached label font.
@@ -18,6 +21,14 @@ HINSTANCE CMGetModule();
 // cannot start or the window cannot be created. GDI+ is started on the first call and runs
 // until the process ends.
 int CMStartCapture(const RECT& bounds, HWND notifyWindow, UINT notifyMessage);
+
+// The export's capture: the calling thread switched to per-monitor DPI awareness for the
+// capture's life, then a capture over every display (CMStartCapture's result).
+int CMStartScreenCapture(HWND notifyWindow, UINT notifyMessage);
+
+// Ends awareness (restores the thread's previous context) once the current window message has
+// been handled: from a thread timer, which runs outside any window's context.
+void CMRestoreDpiAwarenessLater(std::unique_ptr<CMThreadDpiAwareness> awareness);
 
 // The running capture, or null; at most one per process.
 CCMCaptureScreenWnd* CMGetCurrentCapture();

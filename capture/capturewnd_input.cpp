@@ -30,6 +30,7 @@ void CCMCaptureScreenWnd::OnMouseMoveEditing(WPARAM keys) {
     POINT clamped = CMClampPoint(m_ptCurrent, m_rcSelection);
     POINT previous = CMClampPoint(m_ptPrevious, m_rcSelection);
     if (m_nMode == MODE_DRAWING && m_nHandle && m_pCurrent) {
+        if (keys & MK_SHIFT) clamped = ConstrainedEnd(clamped);
         InvalidateObject(m_pCurrent);
         if (!m_pCurrent->IsPointShape() || !m_pCurrent->AddsPointsWhileDragging() ||
             !(keys & MK_LBUTTON)) {
@@ -59,6 +60,21 @@ void CCMCaptureScreenWnd::OnMouseMoveEditing(WPARAM keys) {
         if (HCURSOR own = m_pCurrent->GetCursorAt(clamped)) cursor = own;
     }
     ::SetCursor(cursor);
+}
+
+POINT CCMCaptureScreenWnd::ConstrainedEnd(POINT pt) const {
+    if (!m_pCurrent->IsKindOf(L"CCMShapeObj")) return pt;
+    // Rectangles, ellipses and arrows are dragged out from where the button went down.
+    POINT anchor = CMClampPoint(m_ptDown, m_rcSelection);
+    switch (static_cast<const CCMShapeObj*>(m_pCurrent)->GetKind()) {
+        case SHAPE_RECTANGLE:
+        case SHAPE_ELLIPSE:
+            return CMConstrainSquare(anchor, pt);
+        case SHAPE_ARROW:
+            return CMConstrainAngle45(anchor, pt);
+        default:
+            return pt;
+    }
 }
 
 void CCMCaptureScreenWnd::OnMouseMoveSelecting() {
@@ -94,6 +110,7 @@ void CCMCaptureScreenWnd::OnMouseMoveSelecting() {
         InvalidateSelectionChange(before);
     }
     SetSelectionCursor(m_ptCurrent);
+    UpdateLoupe();
 }
 
 void CCMCaptureScreenWnd::SetSelectionCursor(POINT pt) {
@@ -137,6 +154,7 @@ LRESULT CCMCaptureScreenWnd::OnLButtonDown(POINT client, bool& handled) {
             }
         }
         if (m_nMode == MODE_RESIZING || m_nMode == MODE_MOVING) HideBars();
+        UpdateLoupe();
     }
     if (m_bEditing) PressWhileEditing(m_ptDown, handled);
     return 0;
@@ -193,6 +211,7 @@ void CCMCaptureScreenWnd::BeginObject(POINT pt) {
         m_nHandle = object->AddPoint(pt);
     }
     m_objects.push_back(std::move(object));
+    m_redo.clear();
     m_pCurrent = m_objects.back().get();
     InvalidateObject(m_pCurrent);
 }
@@ -212,6 +231,7 @@ LRESULT CCMCaptureScreenWnd::OnLButtonUp(POINT client, bool& handled) {
         m_nHandle = 0;
         PlaceToolbar();
         InvalidateSelection();
+        UpdateLoupe();
         return 0;
     }
     if (m_nMode == MODE_DRAWING) {
@@ -241,10 +261,14 @@ void CCMCaptureScreenWnd::FinishDrawing() {
     m_nMode = MODE_SELECTED;
 }
 
+bool CCMCaptureScreenWnd::CanComplete() const {
+    return m_rcSelection.right - m_rcSelection.left > 3 &&
+           m_rcSelection.bottom - m_rcSelection.top > 3;
+}
+
 LRESULT CCMCaptureScreenWnd::OnLButtonDblClk(POINT client, bool& handled) {
     POINT pt = ToScreen(client);
-    if (::PtInRect(&m_rcSelection, pt) && m_rcSelection.right - m_rcSelection.left > 3 &&
-        m_rcSelection.bottom - m_rcSelection.top > 3) {
+    if (::PtInRect(&m_rcSelection, pt) && CanComplete()) {
         CompleteToClipboard();
         return 0;
     }
@@ -270,15 +294,57 @@ LRESULT CCMCaptureScreenWnd::OnRButtonUp(POINT client, bool& handled) {
 }
 
 LRESULT CCMCaptureScreenWnd::OnKeyDown(WPARAM key, bool& handled) {
-    bool control = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    const bool control = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    const bool shift = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    const bool redo = control && (key == 'Y' || (key == 'Z' && shift));
+    // A text box being typed into gets every other key.
+    const bool typing = m_pCurrent && m_pCurrent->IsActive() && CurrentText();
     if (key == VK_ESCAPE) {
         CloseCapture();
     } else if (key == 'S' && control) {
         if (SaveToFile()) PostCaptureAction(0);
+    } else if (redo) {
+        // Like undo, redo reaches past a text box while there is something to bring back.
+        if (typing && m_redo.empty()) handled = false;
+        RedoLast();
     } else if (key == 'Z' && control) {
         UndoLast();
+    } else if (typing) {
+        handled = false;
+    } else if ((key == VK_RETURN || (key == 'C' && control)) && !m_bButtonDown) {
+        if (CanComplete()) CompleteToClipboard();
+    } else if (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) {
+        OnArrowKey(key, shift);
     } else {
         handled = false;
     }
     return 0;
+}
+
+void CCMCaptureScreenWnd::OnArrowKey(WPARAM key, bool shift) {
+    const int dx = key == VK_LEFT ? -1 : key == VK_RIGHT ? 1 : 0;
+    const int dy = key == VK_UP ? -1 : key == VK_DOWN ? 1 : 0;
+    if (m_nMode != MODE_SELECTED) {
+        // Choosing: the pointer moves, and snapping, the band or the handle follow it.
+        POINT pointer;
+        if (::GetCursorPos(&pointer)) ::SetCursorPos(pointer.x + dx, pointer.y + dy);
+        return;
+    }
+    // Annotations belong to the selection they were drawn in, so it stays as it is then, as it
+    // does for a drag.
+    if (m_bEditing) return;
+    RECT before = m_rcSelection;
+    if (shift) {
+        CMNudgeSelectionEdge(&m_rcSelection, dx, dy, m_rcWindow);
+    } else {
+        // A step that would leave the screen is not taken (a drag would shrink the selection).
+        RECT moved = m_rcSelection;
+        ::OffsetRect(&moved, dx, dy);
+        RECT inside;
+        if (::IntersectRect(&inside, &moved, &m_rcWindow) && ::EqualRect(&inside, &moved))
+            m_rcSelection = moved;
+    }
+    if (::EqualRect(&before, &m_rcSelection)) return;
+    InvalidateSelectionChange(before);
+    PlaceToolbar();
 }

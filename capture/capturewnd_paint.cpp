@@ -118,17 +118,23 @@ void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
         graphics.FillRegion(&shade, &dim);
     }
 
+    RECT loupeArea;
+    const bool loupe = ::IntersectRect(&loupeArea, &m_rcLoupe, &screenClip) != FALSE;
     RECT labelArea = {m_rcSelection.left - 6, m_rcSelection.top - 48, m_rcSelection.left + 200,
                       m_rcSelection.top};
     if (!::IsRectEmpty(&m_rcSelection) && ::IntersectRect(&overlap, &labelArea, &screenClip))
         DrawSizeLabel(graphics, LabelFont(), m_rcSelection);
 
-    if (!::IntersectRect(&overlap, &m_rcSelection, &screenClip) ||
-        m_rcSelection.right - m_rcSelection.left < 4 ||
-        m_rcSelection.bottom - m_rcSelection.top < 4)
-        return;
     graphics.Flush();
-    HDC dc = buffer.GetSafeHdc();
+    if (::IntersectRect(&overlap, &m_rcSelection, &screenClip) &&
+        m_rcSelection.right - m_rcSelection.left >= 4 &&
+        m_rcSelection.bottom - m_rcSelection.top >= 4)
+        PaintFrame(buffer.GetSafeHdc(), origin);
+    // The loupe lies over everything else, the selection's frame included.
+    if (loupe) PaintLoupe(buffer.GetSafeHdc(), origin);
+}
+
+void CCMCaptureScreenWnd::PaintFrame(HDC dc, POINT origin) {
     POINT oldOrigin;
     ::SetViewportOrgEx(dc, -origin.x, -origin.y, &oldOrigin);
     HPEN pen = ::CreatePen(PS_SOLID, 1, RGB(0, 153, 255));
@@ -147,6 +153,77 @@ void CCMCaptureScreenWnd::PaintPart(HDC target, const RECT& clip) {
     ::SelectObject(dc, oldPen);
     ::DeleteObject(pen);
     ::SetViewportOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+}
+
+void CCMCaptureScreenWnd::PaintLoupe(HDC dc, POINT origin) {
+    const int saved = ::SaveDC(dc);
+    ::SetViewportOrgEx(dc, -origin.x, -origin.y, nullptr);
+    const RECT& box = m_rcLoupe;
+    const int zoomed = kLoupeCells * kLoupeZoom;
+    RECT picture = {box.left + 1, box.top + 1, box.left + 1 + zoomed, box.top + 1 + zoomed};
+    ::FillRect(dc, &box, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    // The pointer's pixel and its neighbours from the frozen screen, each as a square.
+    const POINT client{m_ptLoupe.x - m_rcWindow.left, m_ptLoupe.y - m_rcWindow.top};
+    COLORREF colour = 0;
+    CMMemoryDCPtr source(::CreateCompatibleDC(dc));
+    if (source && m_snapshot) {
+        CMSelectBitmap select(source.get(), m_snapshot.get());
+        ::SetStretchBltMode(dc, COLORONCOLOR);
+        ::StretchBlt(dc, picture.left, picture.top, zoomed, zoomed, source.get(),
+                     client.x - kLoupeCells / 2, client.y - kLoupeCells / 2, kLoupeCells,
+                     kLoupeCells, SRCCOPY);
+        colour = ::GetPixel(source.get(), client.x, client.y);
+    }
+    // The cross: the centre row and column, and the pointer's own square outlined.
+    HPEN pen = ::CreatePen(PS_SOLID, 1, RGB(0, 153, 255));
+    HGDIOBJ oldPen = ::SelectObject(dc, pen);
+    const int centre = kLoupeCells / 2 * kLoupeZoom;
+    const int middle = centre + kLoupeZoom / 2;
+    ::MoveToEx(dc, picture.left, picture.top + middle, nullptr);
+    ::LineTo(dc, picture.left + centre, picture.top + middle);
+    ::MoveToEx(dc, picture.left + centre + kLoupeZoom, picture.top + middle, nullptr);
+    ::LineTo(dc, picture.right, picture.top + middle);
+    ::MoveToEx(dc, picture.left + middle, picture.top, nullptr);
+    ::LineTo(dc, picture.left + middle, picture.top + centre);
+    ::MoveToEx(dc, picture.left + middle, picture.top + centre + kLoupeZoom, nullptr);
+    ::LineTo(dc, picture.left + middle, picture.bottom);
+    ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+    ::Rectangle(dc, picture.left + centre - 1, picture.top + centre - 1,
+                picture.left + centre + kLoupeZoom + 1, picture.top + centre + kLoupeZoom + 1);
+    ::SelectObject(dc, oldPen);
+    ::DeleteObject(pen);
+    // The position and the colour under the picture.
+    wchar_t text[64];
+    std::swprintf(text, 64, L"(%ld, %ld)\nRGB(%d, %d, %d)", static_cast<long>(m_ptLoupe.x),
+                  static_cast<long>(m_ptLoupe.y), GetRValue(colour), GetGValue(colour),
+                  GetBValue(colour));
+    RECT textBox = {box.left, picture.bottom + 2, box.right, box.bottom};
+    ::SelectObject(dc, CMGetLabelFont());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, RGB(255, 255, 255));
+    ::DrawTextW(dc, text, -1, &textBox, DT_CENTER | DT_NOPREFIX);
+    ::RestoreDC(dc, saved);
+}
+
+void CCMCaptureScreenWnd::UpdateLoupe() {
+    RECT before = m_rcLoupe;
+    RECT after = {};
+    if (m_nMode == MODE_SELECTING || m_nMode == MODE_RESIZING) {
+        const POINT pointer = m_ptCurrent;
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        RECT area = m_rcWindow;
+        if (::GetMonitorInfoW(::MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor))
+            ::IntersectRect(&area, &monitor.rcMonitor, &m_rcWindow);
+        const int zoomed = kLoupeCells * kLoupeZoom;
+        after = CMPlaceLoupe(pointer, SIZE{zoomed + 2, zoomed + kLoupeTextHeight}, area);
+        if (::EqualRect(&before, &after) && pointer.x == m_ptLoupe.x && pointer.y == m_ptLoupe.y)
+            return;
+        m_ptLoupe = pointer;
+    }
+    m_rcLoupe = after;
+    if (!::IsRectEmpty(&before)) RepaintScreenRect(before);
+    if (!::IsRectEmpty(&after)) RepaintScreenRect(after);
 }
 
 void CCMCaptureScreenWnd::DrawScene(HDC dc, POINT dcOrigin, const RECT& clip,

@@ -6,6 +6,7 @@
 
 #include "capture/capturemodule.h"
 #include "capture/captureresources.h"
+#include "capture/messageguard.h"
 #include "capture/objects/ccmdrawobj.h"
 #include "capture/objects/ccmshapeobj.h"
 #include "capture/objects/ccmtooltable.h"
@@ -28,6 +29,9 @@ CCMCaptureScreenWnd::~CCMCaptureScreenWnd() {
 }
 
 void CCMCaptureScreenWnd::OnFinalMessage(HWND) {
+    // The system sets the thread's context back to the window's when this message returns, so
+    // the host's own context is restored after it.
+    if (m_dpiAwareness) CMRestoreDpiAwarenessLater(std::move(m_dpiAwareness));
     bool current = CMGetCurrentCapture() == this;
     delete this;
     if (current) CMSetCurrentCapture(nullptr);
@@ -41,6 +45,8 @@ LRESULT CCMCaptureScreenWnd::OnCreate() {
         ::LoadImageW(CMGetModule(), MAKEINTRESOURCEW(IDC_CAPTURE_CROSS), IMAGE_CURSOR, 32, 32, 0));
     ::GetWindowRect(m_hWnd, &m_rcWindow);
     GrabScreen();
+    ::GetCursorPos(&m_ptCurrent);
+    UpdateLoupe();
     ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
     ::SetForegroundWindow(m_hWnd);
     return 0;
@@ -83,6 +89,10 @@ void CCMCaptureScreenWnd::GrabScreen() {
 }
 
 LRESULT CCMCaptureScreenWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return CMGuardMessage(m_hWnd, msg, [&] { return RouteMessage(msg, wParam, lParam); });
+}
+
+LRESULT CCMCaptureScreenWnd::RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     bool handled = true;
     LRESULT result = 0;
     POINT client{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -200,11 +210,13 @@ void CCMCaptureScreenWnd::ResetSelection() {
     DeleteAllObjects();
     MarkSceneChanged(nullptr);
     ::InvalidateRect(m_hWnd, nullptr, FALSE);
+    UpdateLoupe();
 }
 
 void CCMCaptureScreenWnd::DeleteAllObjects() {
     m_pCurrent = nullptr;
     m_objects.clear();
+    m_redo.clear();
 }
 
 void CCMCaptureScreenWnd::DeactivateCurrentObject() {
@@ -218,9 +230,21 @@ void CCMCaptureScreenWnd::UndoLast() {
     DeactivateCurrentObject();
     if (!m_objects.empty()) {
         InvalidateObject(m_objects.back().get());
+        m_redo.push_back(std::move(m_objects.back()));
         m_objects.pop_back();
     }
     if (m_objects.empty()) return;
+    m_pCurrent = m_objects.back().get();
+    m_pCurrent->Activate();
+    InvalidateObject(m_pCurrent);
+}
+
+void CCMCaptureScreenWnd::RedoLast() {
+    if (m_redo.empty()) return;
+    DeactivateCurrentObject();
+    m_objects.push_back(std::move(m_redo.back()));
+    m_redo.pop_back();
+    // As after an undo, the newest object is the current one.
     m_pCurrent = m_objects.back().get();
     m_pCurrent->Activate();
     InvalidateObject(m_pCurrent);

@@ -10,6 +10,7 @@
 
 #include "capture/ccmdocument.h"
 #include "capture/comapartment.h"
+#include "capture/dpiawareness.h"
 #include "capture/gdiowner.h"
 #include "capture/toolbar/ccmcaptureview.h"
 #include "capture/toolbar/ccmoptionbar.h"
@@ -29,6 +30,12 @@ class CCMTextObj;
 // out. Created on the heap by the export; it deletes itself when its window is gone.
 class CCMCaptureScreenWnd : public CNTWindow, public ICMDocumentSite, public CCMCaptureView {
 public:
+    // The loupe: that many screen pixels across, each shown that many times larger, above a
+    // text area of that height.
+    static constexpr int kLoupeCells = 15;
+    static constexpr int kLoupeZoom = 8;
+    static constexpr int kLoupeTextHeight = 40;
+
     enum Mode {
         MODE_SELECTED = 0,
         MODE_SELECTING = 1,
@@ -62,6 +69,9 @@ public:
     bool SaveToFile() override;
     // Removes the newest object; the one before it becomes current.
     void UndoLast() override;
+    // Brings back what the last undo took away, newest undone first; nothing when a new
+    // annotation was drawn or the selection chosen again since.
+    void RedoLast();
     void DeactivateCurrentObject() override;
     void ApplyMosaicBlock(int blockSize) override;
     void SetTextFontSize(int size) override;
@@ -73,21 +83,31 @@ public:
     void CompleteToClipboard();
     // Back to window snapping with no annotations; the selection stays until the next snap.
     void ResetSelection();
+    // Whether a double click inside the selection, Enter or Ctrl+C finish the capture now.
+    bool CanComplete() const;
     // Destroys the window; the object goes with it and no capture is current any more.
     void CloseCapture();
+    // Holds the thread's DPI awareness switch until the capture ends.
+    void KeepDpiAwareness(std::unique_ptr<CMThreadDpiAwareness> awareness) {
+        m_dpiAwareness = std::move(awareness);
+    }
 
     // State for the tests and the benchmark.
     int GetMode() const { return m_nMode; }
     int GetActiveHandle() const { return m_nHandle; }
     bool IsEditing() const { return m_bEditing; }
     const std::vector<std::unique_ptr<CCMDrawObj>>& GetObjects() const { return m_objects; }
+    size_t GetRedoCount() const { return m_redo.size(); }
     CCMDrawObj* GetCurrentObject() const { return m_pCurrent; }
     HBITMAP GetSnapshot() const { return m_snapshot.get(); }
     CCMToolbar& GetToolbar() { return m_toolbar; }
     CCMOptionBar& GetOptionBar() { return m_optionBar; }
+    // Where the loupe is shown (screen coordinates); empty when there is none.
+    RECT GetLoupeRect() const { return m_rcLoupe; }
 
 private:
     // creation and life (ccmcapturescreenwnd.cpp)
+    LRESULT RouteMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnCreate();
     void GrabScreen();
     void DeleteAllObjects();
@@ -104,17 +124,25 @@ private:
     LRESULT OnLButtonDblClk(POINT client, bool& handled);
     LRESULT OnRButtonUp(POINT client, bool& handled);
     LRESULT OnKeyDown(WPARAM key, bool& handled);
+    // An arrow key outside a text box: moves the pointer before a selection is settled, then
+    // the selection (with Shift its right or bottom edge) by one pixel, inside the screen.
+    void OnArrowKey(WPARAM key, bool shift);
     void OnMouseMoveEditing(WPARAM keys);
     void OnMouseMoveSelecting();
     void PressWhileEditing(POINT pt, bool& handled);
     void BeginObject(POINT pt);
     void FinishDrawing();
+    // The end of the drawing drag at pt with Shift held: square, round or at 45 degrees.
+    POINT ConstrainedEnd(POINT pt) const;
     void SetSelectionCursor(POINT pt);
     bool IsToolSelected() const;
     POINT ToScreen(POINT client) const;
     // painting (capturewnd_paint.cpp)
     void OnPaint();
     void PaintPart(HDC target, const RECT& clip);
+    // The selection's border and, once it is settled, its handles (dc's pixel (0, 0) is the
+    // screen point origin).
+    void PaintFrame(HDC dc, POINT origin);
     // The annotations that reach into client (client coordinates), oldest first: those before
     // stop, mosaics only when allObjects.
     std::vector<CCMDrawObj*> ObjectsOver(const RECT& client, bool allObjects,
@@ -137,11 +165,17 @@ private:
     // Invalidates what changes between the selection before and the current one.
     void InvalidateSelectionChange(const RECT& before);
     void InvalidateObject(CCMDrawObj* object);
+    // The loupe beside the pointer while the selection is chosen; repaints its old and new place.
+    void UpdateLoupe();
+    // Paints the loupe into dc, whose pixel (0, 0) is the screen point origin.
+    void PaintLoupe(HDC dc, POINT origin);
     // placement of the bars (capturewnd_placement.cpp)
     void PlaceToolbar();
     void HideBars();
 
-    // First member, so COM outlives everything else of the capture on its thread.
+    // The thread's awareness before the capture comes back after everything else is gone.
+    std::unique_ptr<CMThreadDpiAwareness> m_dpiAwareness;
+    // Next, so COM outlives everything else of the capture on its thread.
     CMComApartment m_com;
     POINT m_ptDown = {};
     POINT m_ptCurrent = {};
@@ -160,6 +194,8 @@ private:
     int m_nHandle = 0;
     bool m_bButtonDown = false;
     RECT m_rcSelection = {};
+    RECT m_rcLoupe = {};
+    POINT m_ptLoupe = {};  // the screen pixel the loupe shows
     CCMToolbar m_toolbar;
     CCMOptionBar m_optionBar;
     UINT m_nNotifyMessage;
@@ -168,4 +204,6 @@ private:
     CCMDrawObj* m_pCurrent = nullptr;
     std::unique_ptr<CCMDocument> m_document;
     std::vector<std::unique_ptr<CCMDrawObj>> m_objects;
+    // What undo took away, the newest undone last.
+    std::vector<std::unique_ptr<CCMDrawObj>> m_redo;
 };

@@ -5,7 +5,10 @@
 #include "capture/capturemodule.h"
 
 extern "C" int __cdecl CaptureScreenToClipboard(HWND notifyWindow, UINT notifyMessage) {
-    RECT bounds = {};
-    GetDisplaysBounds(&bounds);
-    return CMStartCapture(bounds, notifyWindow, notifyMessage);
+    // Runs in the host's process: a failure (an allocation above all) fails this capture only.
+    try {
+        return CMStartScreenCapture(notifyWindow, notifyMessage);
+    } catch (...) {
+        return 0;
+    }
 }

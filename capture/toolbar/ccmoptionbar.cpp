@@ -2,6 +2,7 @@
 
 #include <cwchar>
 
+#include "capture/messageguard.h"
 #include "capture/objects/ccmtooltable.h"
 #include "capture/toolbar/ccmcaptureview.h"
 #include "common/skin/comboui.h"
@@ -215,10 +216,12 @@ void CCMOptionBar::OnSizeChosen(int number) {
 }
 
 LRESULT CCMOptionBar::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    if (uMsg == WM_SETFOCUS) {
-        // Keys belong to the capture window and its text box.
-        if (HWND parent = ::GetParent(m_hWnd)) ::SetFocus(parent);
-        return 0;
-    }
-    return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+    return CMGuardMessage(m_hWnd, uMsg, [&]() -> LRESULT {
+        if (uMsg == WM_SETFOCUS) {
+            // Keys belong to the capture window and its text box.
+            if (HWND parent = ::GetParent(m_hWnd)) ::SetFocus(parent);
+            return 0;
+        }
+        return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+    });
 }

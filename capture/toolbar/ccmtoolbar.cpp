@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "capture/messageguard.h"
+
 #include "capture/objects/ccmtooltable.h"
 #include "capture/toolbar/ccmcaptureview.h"
 #include "capture/toolbar/ccmoptionbar.h"
@@ -114,6 +116,10 @@ LRESULT CCMToolbar::OnNcHitTest(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& b
 }
 
 LRESULT CCMToolbar::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return CMGuardMessage(m_hWnd, uMsg, [&] { return RouteMessage(uMsg, wParam, lParam); });
+}
+
+LRESULT CCMToolbar::RouteMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
         case WM_SETFOCUS:
             // Keys belong to the capture window and its text box.

@@ -46,6 +46,7 @@ protected:
     LRESULT ResponseDefaultKeyEvent(WPARAM wParam) override { return 0; }
 
 private:
+    LRESULT RouteMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void OnClick(const std::wstring& name);
     void OnToolButton(const std::wstring& name);
     bool IsButton(const CControlUI* control) const;

@@ -127,6 +127,11 @@ void KeyCombo(WORD modifier, WORD key) {
     Settle();
 }
 
+void HoldKey(WORD vk, bool down) {
+    Send(KeyInput(vk, 0, !down));
+    Settle();
+}
+
 DWORD ScreenPixel(POINT screen) {
     HDC dc = ::GetDC(nullptr);
     COLORREF c = ::GetPixel(dc, screen.x, screen.y);

@@ -24,6 +24,8 @@ void TypeText(const std::wstring& text);
 void PressKey(WORD vk);
 // The modifier held down around one press of key, e.g. (VK_CONTROL, 'S').
 void KeyCombo(WORD modifier, WORD key);
+// Presses or releases one key and leaves it so, e.g. Shift held through a drag.
+void HoldKey(WORD vk, bool down);
 
 // The colour on the screen at that point, as 0xRRGGBB.
 DWORD ScreenPixel(POINT screen);

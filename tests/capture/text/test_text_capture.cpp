@@ -145,7 +145,7 @@ TEST_F(CaptureTextTest, TheFrameDragsTheBoxInsideTheSelectionAndAPressBesideComm
     EXPECT_EQ(text->GetText(), L"move");
 }
 
-TEST_F(CaptureTextTest, UndoRemovesWholeBoxesAndReactivatesTheNewestAndEscCloses) {
+TEST_F(CaptureTextTest, UndoRemovesWholeBoxesRedoBringsThemBackWithTheirTextAndEscCloses) {
     ASSERT_TRUE(SelectArea(kArea));
     CCMTextObj* text = StartText(POINT{300, 240});
     ASSERT_NE(text, nullptr);
@@ -166,11 +166,19 @@ TEST_F(CaptureTextTest, UndoRemovesWholeBoxesAndReactivatesTheNewestAndEscCloses
     KeyCombo(VK_CONTROL, 'Z');
     EXPECT_TRUE(Capture()->GetObjects().empty());
     EXPECT_EQ(Capture()->GetCurrentObject(), nullptr);
+    // Redo brings the whole box back with its text, ready to be typed into again.
+    KeyCombo(VK_CONTROL, 'Y');
+    ASSERT_EQ(Capture()->GetObjects().size(), 1u);
+    EXPECT_EQ(Capture()->GetCurrentObject(), text);
+    EXPECT_TRUE(text->IsActive());
+    EXPECT_EQ(text->GetText(), L"abcd");
+    KeyCombo(VK_CONTROL, 'Z');
 
     Capture()->GetToolbar().SelectTool(TOOL_TEXT);
     Settle();
 
     Click(POINT{320, 260});
+    EXPECT_EQ(Capture()->GetRedoCount(), 0u);  // a new box ends what could be brought back
     text = static_cast<CCMTextObj*>(Capture()->GetCurrentObject());
     ASSERT_NE(text, nullptr);
     TypeText(L"e");

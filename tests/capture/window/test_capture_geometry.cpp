@@ -95,6 +95,46 @@ TEST(CaptureGeometry, ClampingKeepsPointsInsideTheSelection) {
     EXPECT_EQ(p.y, 60);
 }
 
+TEST(CaptureGeometry, ShiftKeepsSquaresSquareAndLinesOnMultiplesOf45Degrees) {
+    const POINT anchor = {100, 100};
+    auto end = [](POINT p) { return std::to_string(p.x) + "," + std::to_string(p.y); };
+    // The shorter side wins in every quadrant, so the end never passes the pointer.
+    EXPECT_EQ(end(CMConstrainSquare(anchor, POINT{150, 120})), "120,120");
+    EXPECT_EQ(end(CMConstrainSquare(anchor, POINT{70, 160})), "70,130");
+    EXPECT_EQ(end(CMConstrainSquare(anchor, POINT{40, 90})), "90,90");
+    EXPECT_EQ(end(CMConstrainAngle45(anchor, POINT{200, 140})), "200,100");  // 21.8 degrees
+    EXPECT_EQ(end(CMConstrainAngle45(anchor, POINT{200, 150})), "150,150");  // 26.6 degrees
+    EXPECT_EQ(end(CMConstrainAngle45(anchor, POINT{80, -100})), "100,-100");
+    EXPECT_EQ(end(CMConstrainAngle45(anchor, POINT{20, 30})), "30,30");
+    EXPECT_EQ(end(CMConstrainAngle45(anchor, anchor)), "100,100");
+}
+
+TEST(CaptureGeometry, NudgingTheFarEdgesStaysOnTheScreenAndAtLeast4Pixels) {
+    const RECT screen = {0, 0, 200, 100};
+    RECT s = {10, 10, 15, 15};
+    CMNudgeSelectionEdge(&s, -1, -1, screen);
+    EXPECT_TRUE(Same(s, RECT{10, 10, 14, 14})) << Text(s);
+    CMNudgeSelectionEdge(&s, -1, -1, screen);
+    EXPECT_TRUE(Same(s, RECT{10, 10, 14, 14})) << Text(s);
+    s = RECT{150, 50, 199, 99};
+    CMNudgeSelectionEdge(&s, 1, 1, screen);
+    CMNudgeSelectionEdge(&s, 1, 1, screen);
+    EXPECT_TRUE(Same(s, RECT{150, 50, 200, 100})) << Text(s);
+}
+
+TEST(CaptureGeometry, TheLoupeTurnsAwayFromEachEdgeAndNeverCoversThePointer) {
+    const RECT screen = {0, 0, 1024, 768};
+    const SIZE loupe = {122, 160};
+    const POINT pointers[] = {{500, 300}, {1023, 300}, {500, 767}, {1023, 767}, {0, 0}, {990, 5}};
+    const char* expected[] = {"520,320,642,480",  "881,320,1003,480", "520,587,642,747",
+                              "881,587,1003,747", "20,20,142,180",    "848,25,970,185"};
+    for (size_t i = 0; i < 6; ++i) {
+        RECT rc = CMPlaceLoupe(pointers[i], loupe, screen);
+        EXPECT_EQ(Text(rc), expected[i]);
+        EXPECT_FALSE(::PtInRect(&rc, pointers[i]));
+    }
+}
+
 TEST(CaptureGeometry, DisplaysBoundsAreTheVirtualScreen) {
     RECT bounds;
     ASSERT_TRUE(GetDisplaysBounds(&bounds));

@@ -1,7 +1,8 @@
 // Drawing on the selection and the capture's results: every shape drawn and undone, mosaics
 // that hide what they cover, the clipboard hand-over with its one notification (also without a
 // client window) and a clipboard that fails it, saving by extension with the remembered folder,
-// a failed save that keeps the capture, and each tool's stored choices.
+// a failed save that keeps the capture, each tool's stored choices, and a failed allocation
+// that fails one drawing only.
 #include "capture/window/capturetestkit.h"
 
 #include <cmath>
@@ -12,6 +13,7 @@
 #include "capture/objects/ccmshapeobj.h"
 #include "capture/objects/ccmtooltable.h"
 #include "common/util/ntregedit.h"
+#include "support/failingnew.h"
 #include "tests/util/testdir.h"
 
 namespace {
@@ -100,6 +102,19 @@ TEST_F(CaptureOutputTest, EachShapeIsDrawnWhereTheMouseWentAndUndoneNewestFirst)
         for (int x = kArea.left; x < kArea.right; ++x)
             differing += At(picture, x, y) != PatternAtScreen(POINT{x, y});
     EXPECT_EQ(differing, 0);
+}
+
+TEST_F(CaptureOutputTest, AFailedAllocationFailsThatDrawingOnlyAndTheCaptureGoesOn) {
+    ASSERT_TRUE(SelectArea(kArea));
+    Tool(TOOL_RECTANGLE);
+    FailAllocationsOfSize(sizeof(CCMShapeObj));
+    Drag(POINT{300, 250}, POINT{400, 330});
+    FailAllocationsOfSize(0);
+    ASSERT_NE(Capture(), nullptr);
+    EXPECT_TRUE(Capture()->GetObjects().empty());
+    Drag(POINT{300, 250}, POINT{400, 330});
+    ASSERT_EQ(Capture()->GetObjects().size(), 1u);
+    EXPECT_TRUE(Dark(At(ComposedSelection(), 350, 250)));
 }
 
 TEST_F(CaptureOutputTest, DefaultMosaicStrokesLeaveNoCoveredPixelReadable) {

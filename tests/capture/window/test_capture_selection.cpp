@@ -79,6 +79,30 @@ TEST_F(CaptureSelectionTest, ExportStartsOneCaptureOverTheFrozenScreen) {
     EXPECT_EQ(StartCapture(client.GetHWND()), 1);
 }
 
+TEST_F(CaptureSelectionTest, TheCaptureRunsItsThreadPerMonitorAwareAndGivesTheContextBack) {
+    using GetContext = DPI_AWARENESS_CONTEXT(WINAPI*)();
+    using SameContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    auto get = reinterpret_cast<GetContext>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+    auto same = reinterpret_cast<SameContext>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(user32, "AreDpiAwarenessContextsEqual")));
+    using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    auto set = reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+    if (!get || !same || !set) GTEST_SKIP() << "no thread DPI contexts on this system";
+    // A host that declared nothing: the capture must not leave its thread otherwise.
+    const DPI_AWARENESS_CONTEXT original = set(DPI_AWARENESS_CONTEXT_UNAWARE);
+    const DPI_AWARENESS_CONTEXT before = get();
+    ASSERT_EQ(StartCapture(client.GetHWND()), 1);
+    const DPI_AWARENESS_CONTEXT during = get();
+    EXPECT_TRUE(same(during, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) ||
+                same(during, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE));
+    EndCapture();
+    EXPECT_TRUE(PumpUntil([&] { return same(get(), before) != FALSE; }));
+    if (original) set(original);
+}
+
 TEST_F(CaptureSelectionTest, PointerSnapsToTheWindowUnderItAndAClickSelectsIt) {
     ASSERT_EQ(StartCapture(client.GetHWND()), 1);
     MoveMouse(POINT{400, 300});
