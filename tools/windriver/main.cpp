@@ -91,7 +91,9 @@ int Run(int argc, wchar_t** argv) {
     }
     HWND hWnd = WaitForWindow(className, seconds * 1000);
     if (!hWnd) {
-        std::fwprintf(stderr, L"windriver: no window of class %ls\n", className);
+        std::fwprintf(stderr,
+                      L"windriver %ls: gave up after %lu s waiting for a window of class %ls\n",
+                      command.c_str(), seconds, className);
         return 1;
     }
     if (command == L"wait") return 0;
