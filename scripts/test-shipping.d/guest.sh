@@ -4,6 +4,8 @@
 # side in as many lanes as the machine has cores. A lane is a Wine prefix, wineserver and display
 # of its own; the platform simulator serves every lane on the guest's loopback. Each job's
 # output is results/<job>.log; the exit code is 0 only when every job passed.
+# The guest's init starts payloads with sh.
+[ -n "${BASH_VERSION:-}" ] || exec bash "$0" "$@"
 set -uo pipefail
 P=/payload
 RESULTS=$P/results
@@ -15,6 +17,12 @@ JOB_LIMIT=${JOB_LIMIT:-900}
 python3 "$NT_SOURCE_DIR/tools/simulator/simulator.py" --daemon --port-file "$NTSIM_PORT_FILE" \
   --log "$RESULTS/simulator.log" || { echo "the simulator did not start"; exit 1; }
 
+# A line for the log and, as it happens, for the machine's console (which the host follows).
+progress() {
+  echo "$1"
+  echo "$1" >/dev/console 2>/dev/null || true
+}
+
 # A lane's prefix is a copy of the one baked into the image: program files are hard links,
 # what Wine rewrites (registry, ini files) real copies.
 make_lane() {
@@ -25,6 +33,7 @@ make_lane() {
   Xvfb ":$((10 + n))" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
   for _ in $(seq 300); do [ -e "/tmp/.X11-unix/X$((10 + n))" ] && break; sleep 0.1; done
   WINEPREFIX=$prefix /usr/lib/wine/wineserver32 -p
+  WINEPREFIX=$prefix NT_WINE=wine bash "$P/wine-fonts"
 }
 
 # The next job of the queue, or nothing when it is empty.
@@ -49,7 +58,8 @@ lane() {
     esac >"$RESULTS/$job.log" 2>&1
     rc=$?
     echo "$rc $((SECONDS - start)) $job" >>"$RESULTS/summary.txt"
-    printf '%-5s %-26s %4d s\n' "$([ $rc -eq 0 ] && echo PASS || echo FAIL)" "$job" $((SECONDS - start))
+    progress "$(printf '%-5s %-26s %4d s' "$([ $rc -eq 0 ] && echo PASS || echo FAIL)" "$job" \
+      $((SECONDS - start)))"
   done
 }
 
@@ -60,11 +70,15 @@ lane() {
   echo road_trevasko
 } >/tmp/queue
 lanes=$(nproc)
-echo "$(wc -l </tmp/queue) jobs in $lanes lanes"
+progress "$(wc -l </tmp/queue) jobs in $lanes lanes"
 for n in $(seq "$lanes"); do make_lane "$n"; done
-echo "lanes ready at $(cut -d' ' -f1 /proc/uptime) s"
-for n in $(seq "$lanes"); do lane "$n" & done
-wait
+progress "lanes ready at $(cut -d' ' -f1 /proc/uptime) s after boot"
+pids=()
+for n in $(seq "$lanes"); do
+  lane "$n" &
+  pids+=($!)
+done
+wait "${pids[@]}"
 python3 "$NT_SOURCE_DIR/tools/simulator/simulator.py" --stop --port-file "$NTSIM_PORT_FILE"
 failed=$(awk '$1 != 0 { print $3 }' "$RESULTS/summary.txt")
 for job in $failed; do

@@ -55,7 +55,7 @@ road_feltrine() {
   # Where upload.xml places the search and upload buttons (client coordinates).
   drive type $upload A123
   drive click $upload 488 167
-  drive dialog $upload "$(winpath "$P/data/photo.png")" $WAIT_S
+  drive dialog $upload "$(winpath "$P/data/photo.png")"
   drive steady $upload $WAIT_S
   drive click $upload 488 350
   requested "$base" /first/index.php 1
