@@ -71,7 +71,12 @@ lane() {
 } >/tmp/queue
 lanes=$(nproc)
 progress "$(wc -l </tmp/queue) jobs in $lanes lanes"
-for n in $(seq "$lanes"); do make_lane "$n"; done
+pids=()
+for n in $(seq "$lanes"); do
+  make_lane "$n" &
+  pids+=($!)
+done
+wait "${pids[@]}"
 progress "lanes ready at $(cut -d' ' -f1 /proc/uptime) s after boot"
 pids=()
 for n in $(seq "$lanes"); do

@@ -73,7 +73,9 @@ road_glimter() {
   rm -rf "$program" "$out" && mkdir -p "$program/skin" "$out"
   cp "$DIST/glimter.dll" "$BUILD/tools/quorbel.exe" "$program/"
   cp "$DIST/skin/glimter.zip" "$program/skin/"
-  wine "$BUILD/tools/capturedemo.exe" "$(winpath "$program")" "$(winpath "$out")"
+  wine "$BUILD/tools/capturedemo.exe" "$(winpath "$program")" "$(winpath "$out")" | tee "$out/script.txt"
+  grep -q 'click mosaic_btn' "$out/script.txt" && grep -q 'click text_btn' "$out/script.txt" ||
+    { echo "the mosaic or the text tool was not reached"; exit 1; }
   tr -d '\r' <"$program/quorbel.log"
   # The client kept the clipboard picture as a bitmap file: it must be the selection
   # (200,130 - 900,650), not the screen or nothing.
