@@ -38,7 +38,7 @@ PY
 road_feltrine() {
   local program=/tmp/feltrine-$NT_LANE base=$SIM/_lane/feltrine-road
   local login=UIMainFrame_quorbel_ZEV upload=UIUploadFrame_quorbel_ZEV
-  drive() { wine "$BUILD/tools/windriver.exe" "$@"; }
+  drive() { wine "$BUILD/tools/windriver.exe" "$@" || { echo "windriver $* failed"; return 1; }; }
   rm -rf "$program" && mkdir -p "$program"
   cp "$DIST/feltrine.exe" "$program/" && cp -r "$DIST/skin" "$program/skin"
   config_xml "$program/config.xml" config "  <SSOUrlBase>$base</SSOUrlBase>"
@@ -55,7 +55,7 @@ road_feltrine() {
   # Where upload.xml places the search and upload buttons (client coordinates).
   drive type $upload A123
   drive click $upload 488 167
-  drive dialog $upload "$(winpath "$P/data/photo.png")"
+  drive dialog $upload "$(winpath "$P/data/photo.png")" $WAIT_S
   drive steady $upload $WAIT_S
   drive click $upload 488 350
   requested "$base" /first/index.php 1

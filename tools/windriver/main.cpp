@@ -5,8 +5,8 @@
 //   click  <class> <x> <y>       left click at a client point
 //   type   <class> <text>        types the text into the window's focused field
 //   key    <class> <name> [n]    presses enter, tab, escape or back, n times
-//   dialog <class> <path>        answers the open-file dialog that window opened with path and
-//                                waits until the dialog has closed
+//   dialog <class> <path> [seconds]  answers the open-file dialog that window opened with path
+//                                and waits until the dialog has closed
 //   steady <class> [seconds]     until the window's picture has stayed the same for a moment
 //   shot   <class> <file.png>    saves a picture of the window with a margin around it
 // Exits 0 when done, 1 when the window (or dialog) did not turn up or did not do what was
@@ -83,6 +83,7 @@ int Run(int argc, wchar_t** argv) {
     const wchar_t* className = argv[2];
     const bool timed = command == L"wait" || command == L"gone" || command == L"steady";
     DWORD seconds = argc > 3 && timed ? _wtoi(argv[3]) : 20;
+    if (command == L"dialog" && argc > 4) seconds = _wtoi(argv[4]);
     if (command == L"gone") {
         return PumpMessagesUntil([className] { return !FindVisibleWindow(className); },
                                  seconds * 1000)
@@ -108,7 +109,7 @@ int Run(int argc, wchar_t** argv) {
     } else if (command == L"key" && argc >= 4 && KeyCode(argv[3])) {
         Front(hWnd);
         for (int n = argc > 4 ? _wtoi(argv[4]) : 1; n > 0; --n) PressKey(KeyCode(argv[3]));
-    } else if (command == L"dialog" && argc == 4) {
+    } else if (command == L"dialog" && (argc == 4 || argc == 5)) {
         HWND dialog = WaitForWindow(L"#32770", seconds * 1000, 0, hWnd);
         if (!dialog || !WindowThreadCaughtUp(dialog, kAnswerLimitMs) ||
             !AnswerFileDialog(dialog, argv[3]))
