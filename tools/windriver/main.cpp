@@ -29,8 +29,10 @@ namespace {
 
 // Ground around the window in the saved picture.
 constexpr int kShotMargin = 16;
-// How long the window may take to come to the front, to take input or to set up its dialog.
-constexpr DWORD kAnswerLimitMs = 5000;
+// How long the window may take to come to the front, to take input or to set up its dialog: a
+// limit for a hung window, met at once by a healthy one, so it allows for a loaded or emulated
+// machine.
+constexpr DWORD kAnswerLimitMs = 60000;
 
 // How long the picture must stay the same to count as steady.
 constexpr DWORD kSteadyMs = 300;
