@@ -41,7 +41,8 @@ upload=UIUploadFrame_quorbel_ZEV
 
 "$NT_ROOT/scripts/wine-run" "$program/feltrine.exe" &
 tool=$!
-drive wait $login
+# A first start (a new Wine prefix, a loaded machine) can take minutes; a hung one ends here.
+drive wait $login 300
 echo "feltrine.exe opened its login window"
 shot $login feltrine-1-login.png
 

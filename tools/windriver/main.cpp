@@ -5,8 +5,8 @@
 //   click  <class> <x> <y>       left click at a client point
 //   type   <class> <text>        types the text into the window's focused field
 //   key    <class> <name> [n]    presses enter, tab, escape or back, n times
-//   dialog <class> <path>        answers the open-file dialog that window opened with path and
-//                                waits until the dialog has closed
+//   dialog <class> <path> [seconds]  answers the open-file dialog that window opened with path
+//                                and waits until the dialog has closed
 //   steady <class> [seconds]     until the window's picture has stayed the same for a moment
 //   shot   <class> <file.png>    saves a picture of the window with a margin around it
 // Exits 0 when done, 1 when the window (or dialog) did not turn up or did not do what was
@@ -29,8 +29,10 @@ namespace {
 
 // Ground around the window in the saved picture.
 constexpr int kShotMargin = 16;
-// How long the window may take to come to the front, to take input or to set up its dialog.
-constexpr DWORD kAnswerLimitMs = 5000;
+// How long the window may take to come to the front, to take input or to set up its dialog: a
+// limit for a hung window, met at once by a healthy one, so it allows for a loaded or emulated
+// machine.
+constexpr DWORD kAnswerLimitMs = 60000;
 
 // How long the picture must stay the same to count as steady.
 constexpr DWORD kSteadyMs = 300;
@@ -83,6 +85,7 @@ int Run(int argc, wchar_t** argv) {
     const wchar_t* className = argv[2];
     const bool timed = command == L"wait" || command == L"gone" || command == L"steady";
     DWORD seconds = argc > 3 && timed ? _wtoi(argv[3]) : 20;
+    if (command == L"dialog" && argc > 4) seconds = _wtoi(argv[4]);
     if (command == L"gone") {
         return PumpMessagesUntil([className] { return !FindVisibleWindow(className); },
                                  seconds * 1000)
@@ -91,7 +94,9 @@ int Run(int argc, wchar_t** argv) {
     }
     HWND hWnd = WaitForWindow(className, seconds * 1000);
     if (!hWnd) {
-        std::fwprintf(stderr, L"windriver: no window of class %ls\n", className);
+        std::fwprintf(stderr,
+                      L"windriver %ls: gave up after %lu s waiting for a window of class %ls\n",
+                      command.c_str(), seconds, className);
         return 1;
     }
     if (command == L"wait") return 0;
@@ -106,7 +111,7 @@ int Run(int argc, wchar_t** argv) {
     } else if (command == L"key" && argc >= 4 && KeyCode(argv[3])) {
         Front(hWnd);
         for (int n = argc > 4 ? _wtoi(argv[4]) : 1; n > 0; --n) PressKey(KeyCode(argv[3]));
-    } else if (command == L"dialog" && argc == 4) {
+    } else if (command == L"dialog" && (argc == 4 || argc == 5)) {
         HWND dialog = WaitForWindow(L"#32770", seconds * 1000, 0, hWnd);
         if (!dialog || !WindowThreadCaughtUp(dialog, kAnswerLimitMs) ||
             !AnswerFileDialog(dialog, argv[3]))

@@ -135,7 +135,7 @@ TEST(ArrowPolygon, RightwardArrowIsBuiltWithoutRotation) {
 TEST(ArrowPolygon, OtherDirectionsGiveTheSameShapeTurned) {
     struct Case {
         float tipX, tipY;
-        int cosA, sinA;  // the turn from rightward
+        float cosA, sinA;  // the turn from rightward
     } cases[] = {{10, 110, 0, 1}, {-90, 10, -1, 0}, {10, -90, 0, -1}};
     const float right[7][2] = {{0, 0},  {90, -1.75f}, {90, -5}, {100, 0},
                                {90, 5}, {90, 1.75f},  {0, 0}};
