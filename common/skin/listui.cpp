@@ -28,12 +28,12 @@ void CListUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     DWORD color;
     if (n == L"columns") {
         m_columns.clear();
-        std::wstring spec = value;
+        std::wstring columnList = value;
         size_t start = 0;
-        while (start <= spec.size()) {
-            size_t end = spec.find(L';', start);
-            if (end == std::wstring::npos) end = spec.size();
-            std::wstring item = spec.substr(start, end - start);
+        while (start <= columnList.size()) {
+            size_t end = columnList.find(L';', start);
+            if (end == std::wstring::npos) end = columnList.size();
+            std::wstring item = columnList.substr(start, end - start);
             size_t comma = item.rfind(L',');
             int width = 0;
             if (comma != std::wstring::npos && UIParseInt(item.substr(comma + 1).c_str(), width))
